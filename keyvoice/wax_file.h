@@ -1,0 +1,62 @@
+#pragma once
+// .wax sound files: RIFF WAVE files whose format chunk declares 8-bit PCM while the samples are
+// G.711 mu-law codes. Loading gives 16-bit linear samples and the 16-bit playback format;
+// writing halves the format back and stores one code per sample.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "keyvoice/sound.h"
+#include "platform/files/files.h"
+
+namespace keyvoice {
+
+enum class LoadStatus {
+    Loaded,
+    CannotOpen,     // missing, unreadable, or too large to be a RIFF file
+    NotRiffWave,    // no RIFF chunk of form "WAVE"
+    NoFormatChunk,  // no "fmt " chunk, or one shorter than a PCM format
+    NoDataChunk,    // no "data" chunk after the "fmt " chunk
+    Malformed,      // a chunk header cut off by the end of the file, or a size beyond 32 bits
+    OutOfMemory,
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::CannotOpen;
+    std::optional<Sound> sound;  // present exactly when status is Loaded
+};
+
+// Loads a .wax file from memory. Chunks are found by a forward search: the RIFF form "WAVE"
+// among the file's top-level chunks, its "fmt " chunk among the form's sub-chunks, and "data"
+// among the sub-chunks after "fmt ". Only the first 16 bytes of "fmt " are used, and no field
+// of it is checked; its average bytes per second, block align and bits per sample are doubled
+// (8-bit codes become 16-bit samples). A "data" chunk that claims more bytes than the file
+// holds yields the codes that are there.
+LoadResult ParseSoundFile(std::span<const std::uint8_t> file);
+
+// Reads the file through the files seam and parses it.
+LoadResult LoadSoundFile(zav::platform::FileSystem& files, std::string_view hostPath);
+
+// Human-readable reason, for tools and logs.
+std::string_view DescribeLoadStatus(LoadStatus status);
+
+// The bytes of a .wax file holding codes for the samples: a 44-byte header with the format
+// halved, then one mu-law code per sample. Throws std::bad_alloc when memory runs out.
+std::vector<std::uint8_t> BuildWaxHeader(const zav::platform::PcmWaveFormat& format,
+                                         std::uint32_t codeCount);
+
+enum class WaxWriteResult {
+    Written,
+    OutOfMemory,  // the code buffer could not be allocated; nothing was written
+    Failed,       // the file could not be created, written or flushed; the old file is intact
+};
+
+// Writes the sound described by header (its wave record's data and buffer length, in bytes)
+// as a .wax file. The file is replaced only when every byte has been written.
+WaxWriteResult WriteWaxFile(zav::platform::FileSystem& files, std::string_view hostPath,
+                            const SoundHeader& header);
+
+}  // namespace keyvoice

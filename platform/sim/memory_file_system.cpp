@@ -1,0 +1,60 @@
+#include "platform/sim/memory_file_system.h"
+
+#include <algorithm>
+
+namespace zav::platform::sim {
+
+FileStatus MemoryFileSystem::ReadFile(std::string_view hostPath, std::uint64_t maxBytes,
+                                      std::vector<std::uint8_t>& data) {
+    data.clear();
+    const std::vector<std::uint8_t>* content = Find(hostPath);
+    if (content == nullptr)
+        return {FileError::NotFound, "no such file"};
+    if (content->size() > maxBytes)
+        return {FileError::TooLarge, "file too large"};
+    data = *content;
+    return {};
+}
+
+FileStatus MemoryFileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t maxBytes,
+                                        std::vector<std::uint8_t>& data) {
+    data.clear();
+    const std::vector<std::uint8_t>* content = Find(hostPath);
+    if (content == nullptr)
+        return {FileError::NotFound, "no such file"};
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, content->size()));
+    data.assign(content->begin(), content->begin() + static_cast<std::ptrdiff_t>(count));
+    return {};
+}
+
+FileStatus MemoryFileSystem::ReplaceFile(std::string_view hostPath,
+                                         std::span<const std::span<const std::uint8_t>> pieces) {
+    ++replaceCalls_;
+    std::string path = NativePath(hostPath);
+    if (failingPrefix_ && path.starts_with(*failingPrefix_)) {
+        return {FileError::IoError, "simulated write failure"};
+    }
+    std::vector<std::uint8_t> content;
+    for (std::span<const std::uint8_t> piece : pieces) {
+        content.insert(content.end(), piece.begin(), piece.end());
+    }
+    files_[std::move(path)] = std::move(content);
+    return {};
+}
+
+FileStatus MemoryFileSystem::DeleteFile(std::string_view hostPath) {
+    if (files_.erase(NativePath(hostPath)) == 0)
+        return {FileError::NotFound, "no such file"};
+    return {};
+}
+
+void MemoryFileSystem::Put(std::string_view hostPath, std::vector<std::uint8_t> content) {
+    files_[NativePath(hostPath)] = std::move(content);
+}
+
+const std::vector<std::uint8_t>* MemoryFileSystem::Find(std::string_view hostPath) const {
+    auto found = files_.find(NativePath(hostPath));
+    return found == files_.end() ? nullptr : &found->second;
+}
+
+}  // namespace zav::platform::sim

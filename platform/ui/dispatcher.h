@@ -1,0 +1,27 @@
+#pragma once
+// Hands work to the dialog thread, the one thread that runs every handler of a program.
+// Device callbacks and timer threads use it instead of touching devices or widgets themselves.
+
+#include <functional>
+
+namespace zav::platform {
+
+class Dispatcher {
+  public:
+    using Task = std::function<void()>;
+
+    virtual ~Dispatcher() = default;
+
+    // Queues the task for the dialog thread and returns at once, like posting a window message.
+    // Tasks run in the order they were posted. Thread: any.
+    virtual void Post(Task task) = 0;
+
+    // Runs the task on the dialog thread and waits until it has run, like sending a window
+    // message; runs it inline when called on the dialog thread. Thread: any.
+    virtual void Send(Task task) = 0;
+
+    // True on the dialog thread. Thread: any.
+    virtual bool OnDialogThread() const = 0;
+};
+
+}  // namespace zav::platform

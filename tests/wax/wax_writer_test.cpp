@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "keyvoice/mulaw_tables.h"
+#include "keyvoice/wax_file.h"
+#include "platform/sim/memory_file_system.h"
+#include "riff_builder.h"
+
+namespace {
+
+using keyvoice::Sound;
+using keyvoice::WaxWriteResult;
+using testing_riff::Bytes;
+
+const zav::platform::PcmWaveFormat kRecordingFormat{1, 1, 22050, 44100, 2, 16};
+
+Sound Recording() {
+    Sound sound(kRecordingFormat, 44100);
+    auto samples = sound.samples();
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::int16_t>((i * 2654435761u) >> 16);
+    }
+    return sound;
+}
+
+Bytes ExpectedHeader(std::uint32_t codes) {
+    Bytes header;
+    testing_riff::PutId(header, "RIFF");
+    testing_riff::PutU32(header, codes + 36);
+    testing_riff::PutId(header, "WAVE");
+    testing_riff::PutId(header, "fmt ");
+    testing_riff::PutU32(header, 16);
+    const Bytes format = testing_riff::WaxFormatPayload();
+    header.insert(header.end(), format.begin(), format.end());
+    testing_riff::PutId(header, "data");
+    testing_riff::PutU32(header, codes);
+    return header;
+}
+
+TEST(WaxWriter, TwoSecondRecordingIsAFileOf44144Bytes) {
+    zav::platform::sim::MemoryFileSystem files;
+    const Sound sound = Recording();
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "C:\\APPS\\SYS\\cfff6.wax", sound.header()),
+              WaxWriteResult::Written);
+
+    const Bytes* written = files.Find("C:/APPS/SYS/cfff6.wax");
+    ASSERT_NE(written, nullptr);
+    ASSERT_EQ(written->size(), 44144u);
+    Bytes expected = ExpectedHeader(44100);
+    for (std::int16_t sample : sound.samples()) {
+        expected.push_back(keyvoice::LinearToMuLaw[static_cast<std::size_t>(sample + 32768)]);
+    }
+    EXPECT_EQ(*written, expected);
+}
+
+TEST(WaxWriter, WrittenFileLoadsBackAsTheMuLawRoundTrip) {
+    zav::platform::sim::MemoryFileSystem files;
+    const Sound sound = Recording();
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/sys/cfff7.wax", sound.header()),
+              WaxWriteResult::Written);
+    const keyvoice::LoadResult loaded = keyvoice::LoadSoundFile(files, "/sys/cfff7.wax");
+    ASSERT_EQ(loaded.status, keyvoice::LoadStatus::Loaded);
+    EXPECT_EQ(loaded.sound->header().format, kRecordingFormat);
+    ASSERT_EQ(loaded.sound->samples().size(), sound.samples().size());
+    for (std::size_t i = 0; i < sound.samples().size(); ++i) {
+        const std::uint8_t code =
+            keyvoice::LinearToMuLaw[static_cast<std::size_t>(sound.samples()[i] + 32768)];
+        ASSERT_EQ(loaded.sound->samples()[i], keyvoice::MuLawToLinear[code]) << i;
+    }
+}
+
+TEST(WaxWriter, StoresAnchorSamplesAsTheirCodes) {
+    zav::platform::sim::MemoryFileSystem files;
+    Sound sound(kRecordingFormat, 4);
+    const std::int16_t samples[] = {0, -1, 32767, -32768};
+    std::copy(std::begin(samples), std::end(samples), sound.samples().begin());
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/k.wax", sound.header()), WaxWriteResult::Written);
+    const Bytes& written = *files.Find("/k.wax");
+    EXPECT_EQ(Bytes(written.begin() + 44, written.end()), (Bytes{0xFF, 0x7F, 0x80, 0x00}));
+}
+
+TEST(WaxWriter, FailedWriteKeepsTheEarlierRecording) {
+    zav::platform::sim::MemoryFileSystem files;
+    files.Put("/sys/cfff8.wax", Bytes{1, 2, 3});
+    files.FailWritesUnder("/sys");
+    EXPECT_EQ(keyvoice::WriteWaxFile(files, "\\sys\\cfff8.wax", Recording().header()),
+              WaxWriteResult::Failed);
+    EXPECT_EQ(*files.Find("/sys/cfff8.wax"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(files.files().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "keyvoice/mulaw_tables.h"
+#include "tools/zavtool/pcm_wave.h"
+#include "zavtool_runner.h"
+
+namespace {
+
+const zav::platform::PcmWaveFormat kVoiceFormat{1, 1, 22050, 44100, 2, 16};
+
+std::vector<std::int16_t> Ramp(std::size_t count) {
+    std::vector<std::int16_t> samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 37 % 65536) - 32768);
+    }
+    return samples;
+}
+
+class SoundCommands : public ::testing::Test {
+  protected:
+    void PutWave(const std::string& path, const zav::platform::PcmWaveFormat& format,
+                 const std::vector<std::int16_t>& samples) {
+        tool.files.Put(path, zavtool::BuildPcmWave(format, samples));
+    }
+    ZavtoolRunner tool;
+};
+
+TEST_F(SoundCommands, EncodeThenInfoDescribesTheSixteenBitPlaybackFormat) {
+    PutWave("/in.wav", kVoiceFormat, Ramp(44100));
+    const ZavtoolRun encoded = tool.Run({"encode", "/in.wav", "/out.wax"});
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    EXPECT_EQ(tool.files.Find("/out.wax")->size(), 44144u);
+
+    const ZavtoolRun info = tool.Run({"info", "/out.wax"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out,
+              "format_tag: 1\n"
+              "channels: 1\n"
+              "samples_per_sec: 22050\n"
+              "avg_bytes_per_sec: 44100\n"
+              "block_align: 2\n"
+              "bits_per_sample: 16\n"
+              "samples: 44100\n"
+              "seconds: 2.00\n");
+}
+
+TEST_F(SoundCommands, DecodeWritesTheMuLawRoundTripAsAPlainWave) {
+    const std::vector<std::int16_t> samples = Ramp(1000);
+    PutWave("/in.wav", kVoiceFormat, samples);
+    ASSERT_EQ(tool.Run({"encode", "/in.wav", "/k.wax"}).status, 0);
+    const ZavtoolRun decoded = tool.Run({"decode", "/k.wax", "/k.wav"});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+
+    std::string problem;
+    auto wave = zavtool::ReadPcmWave(*tool.files.Find("/k.wav"), problem);
+    ASSERT_TRUE(wave.has_value()) << problem;
+    EXPECT_EQ(wave->format, kVoiceFormat);
+    ASSERT_EQ(wave->samples.size(), samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::uint8_t code =
+            keyvoice::LinearToMuLaw[static_cast<std::size_t>(samples[i] + 32768)];
+        ASSERT_EQ(wave->samples[i], keyvoice::MuLawToLinear[code]) << i;
+    }
+}
+
+TEST_F(SoundCommands, InfoShowsTheSecondsOfAnyRate) {
+    PutWave("/short.wav", {1, 1, 8000, 16000, 2, 16}, Ramp(8000 * 3 / 4));
+    ASSERT_EQ(tool.Run({"encode", "/short.wav", "/short.wax"}).status, 0);
+    const ZavtoolRun info = tool.Run({"info", "/short.wax"});
+    EXPECT_NE(info.out.find("samples: 6000\nseconds: 0.75\n"), std::string::npos) << info.out;
+}
+
+struct Failure {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* message;  // the one line on stderr, without "zavtool: "
+};
+
+class SoundCommandFailures : public SoundCommands, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(SoundCommandFailures, ExitWithOneLineAndWriteNothing) {
+    PutWave("/stereo.wav", {1, 2, 22050, 88200, 4, 16}, Ramp(10));
+    PutWave("/eight.wav", {1, 1, 22050, 22050, 1, 8}, Ramp(10));
+    tool.files.Put("/bad.wax", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '});
+    const std::size_t filesBefore = tool.files.files().size();
+
+    const ZavtoolRun run = tool.Run(GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.err, std::string("zavtool: ") + GetParam().message + "\n");
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(tool.files.files().size(), filesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SoundCommandFailures,
+    ::testing::Values(
+        Failure{"MissingWax", {"info", "/none.wax"}, 1, "/none.wax: cannot be opened"},
+        Failure{
+            "NotAWaveForm", {"decode", "/bad.wax", "/o.wav"}, 1, "/bad.wax: not a RIFF WAVE file"},
+        Failure{"Stereo", {"encode", "/stereo.wav", "/o.wax"}, 2, "/stereo.wav: not mono"},
+        Failure{"EightBit", {"encode", "/eight.wav", "/o.wax"}, 2, "/eight.wav: not 16-bit PCM"},
+        Failure{"MissingArgument", {"info"}, 2, "usage: zavtool info FILE.wax"},
+        Failure{
+            "ExtraArgument", {"decode", "a", "b", "c"}, 2, "usage: zavtool decode IN.wax OUT.wav"},
+        Failure{"UnknownCommand", {"play", "x"}, 2, "unknown command: play"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+}  // namespace
