@@ -77,6 +77,10 @@ class RegistryStore {
     // Like RegCreateKeyEx: opens the key, creating it and its parents when missing.
     RegResult CreateKey(Hive hive, std::string_view path, Access access, RegistryKey& key);
 
+    // The backend's own text for its latest failure (BadDatabase, AccessDenied), naming what
+    // it was doing, for messages; empty when it has none.
+    virtual std::string LastError() const { return {}; }
+
   protected:
     friend class RegistryKey;
 

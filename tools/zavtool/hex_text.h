@@ -1,5 +1,7 @@
 #pragma once
 // Hex digits, as the reg command and the .reg file format spell bytes.
+//
+// Thread: any.
 
 #include <cstdint>
 #include <span>

@@ -1,5 +1,7 @@
 #pragma once
 // UTF-16LE text (as the host's Unicode .reg files hold it) turned into UTF-8.
+//
+// Thread: any.
 
 #include <cstdint>
 #include <span>
