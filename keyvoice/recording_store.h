@@ -1,0 +1,52 @@
+#pragma once
+// Stores the new recordings when the user leaves the recorder with OK: each becomes a .wax
+// file in the host product's system folder, is analysed as a whole, and is registered in its
+// key's KeyNInfo value as "level,class,path".
+//
+// Thread: dialog. The store uses the play analyser, so no key may play or record meanwhile
+// (OK is disabled while one does).
+
+#include <span>
+
+#include "keyvoice/config_store.h"
+#include "keyvoice/key_slots.h"
+#include "keyvoice/key_voice_analysers.h"
+#include "keyvoice/slot_state.h"
+#include "keyvoice/string_table.h"
+#include "platform/files/files.h"
+#include "platform/ui/message_box.h"
+
+namespace keyvoice {
+
+enum class StoreOutcome {
+    NothingNew,  // the slot holds no new recording
+    NoFolder,    // ZavSysPath is missing or empty: nothing written, no message
+    Failed,      // the file could not be written: the slot's message was shown, value unchanged
+    Stored,      // file written and KeyNInfo set
+};
+
+class RecordingStore {
+  public:
+    RecordingStore(const ConfigStore& config, zav::platform::FileSystem& files,
+                   zav::platform::MessageBoxes& messageBoxes, KeyVoiceAnalysers& analysers);
+
+    // Stores recordable slot 0-4 if it holds a new recording: writes ZavSysPath + its file name
+    // (the whole 2-second buffer, however much was recorded), then analyses the buffer with the
+    // play analyser and writes the KeyNInfo value. A failed write shows "There is not enough
+    // free memory." first when memory ran out, then the slot's write-error message; the value
+    // and any earlier file stay as they were. Throws std::out_of_range for another slot number.
+    StoreOutcome StoreRecording(int slot, const RecordableSlotState& state);
+
+    // Stores slots 0 to 4 in this order (keys 6, 7, 8, 9, 0). A failure affects only its slot.
+    void StoreNewRecordings(std::span<const RecordableSlotState, kRecordableSlotCount> slots);
+
+  private:
+    void ShowError(StringId message);
+
+    const ConfigStore& config_;
+    zav::platform::FileSystem& files_;
+    zav::platform::MessageBoxes& messageBoxes_;
+    KeyVoiceAnalysers& analysers_;
+};
+
+}  // namespace keyvoice
