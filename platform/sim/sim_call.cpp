@@ -1,0 +1,82 @@
+#include "platform/sim/sim_call.h"
+
+namespace zav::platform::sim {
+
+std::string_view SimCallName(SimCall call) {
+    switch (call) {
+        case SimCall::WaveInGetNumDevs:
+            return "waveInGetNumDevs";
+        case SimCall::WaveInGetDevCaps:
+            return "waveInGetDevCaps";
+        case SimCall::WaveInOpen:
+            return "waveInOpen";
+        case SimCall::WaveInPrepareHeader:
+            return "waveInPrepareHeader";
+        case SimCall::WaveInUnprepareHeader:
+            return "waveInUnprepareHeader";
+        case SimCall::WaveInAddBuffer:
+            return "waveInAddBuffer";
+        case SimCall::WaveInStart:
+            return "waveInStart";
+        case SimCall::WaveInStop:
+            return "waveInStop";
+        case SimCall::WaveInReset:
+            return "waveInReset";
+        case SimCall::WaveInGetPosition:
+            return "waveInGetPosition";
+        case SimCall::WaveInClose:
+            return "waveInClose";
+        case SimCall::WaveInGetErrorText:
+            return "waveInGetErrorText";
+        case SimCall::WaveOutGetNumDevs:
+            return "waveOutGetNumDevs";
+        case SimCall::WaveOutGetDevCaps:
+            return "waveOutGetDevCaps";
+        case SimCall::WaveOutOpen:
+            return "waveOutOpen";
+        case SimCall::WaveOutPrepareHeader:
+            return "waveOutPrepareHeader";
+        case SimCall::WaveOutUnprepareHeader:
+            return "waveOutUnprepareHeader";
+        case SimCall::WaveOutWrite:
+            return "waveOutWrite";
+        case SimCall::WaveOutGetPosition:
+            return "waveOutGetPosition";
+        case SimCall::WaveOutReset:
+            return "waveOutReset";
+        case SimCall::WaveOutClose:
+            return "waveOutClose";
+        case SimCall::WaveOutGetErrorText:
+            return "waveOutGetErrorText";
+        case SimCall::CreateOutputHold:
+            return "output hold create";
+        case SimCall::SetCooperativeLevel:
+            return "output hold cooperative level";
+    }
+    return "unknown call";
+}
+
+void SimFailures::Fail(SimCall call, MmResult result, std::uint32_t afterCalls,
+                       std::uint32_t times) {
+    rules_[Index(call)] = Rule{result, afterCalls, times};
+}
+
+void SimFailures::Clear() {
+    rules_.fill(Rule{});
+}
+
+MmResult SimFailures::OnCall(SimCall call) {
+    ++counts_[Index(call)];
+    Rule& rule = rules_[Index(call)];
+    if (rule.times == 0)
+        return MmResult::NoError;
+    if (rule.skip > 0) {
+        --rule.skip;
+        return MmResult::NoError;
+    }
+    if (rule.times != kEveryTime)
+        --rule.times;
+    return rule.result;
+}
+
+}  // namespace zav::platform::sim

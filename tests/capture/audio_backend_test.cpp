@@ -1,0 +1,138 @@
+#include "platform/audio/audio_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "capture_test_support.h"
+#include "platform/sim/audio_backends.h"
+#include "platform/sim/sim_sound_card.h"
+
+namespace zav::platform {
+namespace {
+
+EnvironmentLookup Environment(std::map<std::string, std::string> values) {
+    return [values = std::move(values)](std::string_view name) -> std::optional<std::string> {
+        auto found = values.find(std::string(name));
+        if (found == values.end())
+            return std::nullopt;
+        return found->second;
+    };
+}
+
+// A backend that stands for real hardware: available or not, counting its tries.
+AudioBackend Hardware(std::string_view name, bool available, int& tries) {
+    return AudioBackend{name, false,
+                        [available, &tries](const EnvironmentLookup&,
+                                            std::string& whyNot) -> std::unique_ptr<AudioSystem> {
+                            ++tries;
+                            if (!available) {
+                                whyNot = "no device";
+                                return nullptr;
+                            }
+                            return std::make_unique<sim::SimSoundCard>();
+                        }};
+}
+
+TEST(SelectAudioSystem, TriesTheListInOrderButNeverTheSimulatedCardUnasked) {
+    int firstTries = 0;
+    int secondTries = 0;
+    const std::vector<AudioBackend> backends = {Hardware("one", false, firstTries),
+                                                Hardware("two", true, secondTries),
+                                                sim::SimAudioBackend()};
+    AudioSelection chosen = SelectAudioSystem(backends, Environment({}));
+    EXPECT_NE(chosen.system, nullptr);
+    EXPECT_EQ(chosen.backend, "two");
+    EXPECT_EQ(firstTries, 1);
+
+    const std::vector<AudioBackend> onlySim = {Hardware("one", false, firstTries),
+                                               sim::SimAudioBackend()};
+    chosen = SelectAudioSystem(onlySim, Environment({}));
+    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_EQ(chosen.problem, "one: no device");
+}
+
+TEST(SelectAudioSystem, ZavAudioNamesTheBackend) {
+    int tries = 0;
+    const std::vector<AudioBackend> backends = {Hardware("one", true, tries),
+                                                sim::SimAudioBackend()};
+    AudioSelection chosen = SelectAudioSystem(backends, Environment({{"ZAV_AUDIO", "sim"}}));
+    ASSERT_NE(chosen.system, nullptr);
+    EXPECT_EQ(chosen.backend, "sim");
+    EXPECT_EQ(tries, 0);
+    EXPECT_EQ(chosen.system->waveIn().GetNumDevs(), 1u);
+
+    chosen = SelectAudioSystem(backends, Environment({{"ZAV_AUDIO", "bogus"}}));
+    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_EQ(chosen.problem, "ZAV_AUDIO names an unknown audio backend \"bogus\"");
+}
+
+TEST(CreateAudioSystemFromEnvironment, NothingWithoutZavAudioForNow) {
+    const AudioSelection chosen = sim::CreateAudioSystemFromEnvironment(Environment({}));
+    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_FALSE(chosen.problem.empty());
+}
+
+class SimMicFileTest : public testing::Test {
+  protected:
+    ~SimMicFileTest() override { std::filesystem::remove(path_); }
+    void Write(const std::vector<std::uint8_t>& bytes) {
+        std::ofstream file(path_, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    AudioSelection Create() {
+        return sim::CreateAudioSystemFromEnvironment(
+            Environment({{"ZAV_AUDIO", "sim"}, {"ZAV_SIM_MIC", path_.string()}}));
+    }
+
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                  ("capture_test_voice_" + std::to_string(::getpid()) + ".wav");
+};
+
+TEST_F(SimMicFileTest, TheVoiceFileFeedsTheMicrophone) {
+    const std::vector<std::int16_t> voice = {1000, -1000, 2000, -2000};
+    Write(capture_test::WaveFileBytes(22050, 1, voice));
+    AudioSelection chosen = Create();
+    ASSERT_NE(chosen.system, nullptr) << chosen.problem;
+    auto& card = dynamic_cast<sim::SimSoundCard&>(*chosen.system);
+    card.StopThreads();  // drive it by hand
+    capture_test::FailOnViolation(card);
+
+    WaveInHandle handle;
+    const PcmWaveFormat mono{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
+    ASSERT_EQ(card.waveIn().Open(handle, kWaveMapper, mono, {}), MmResult::NoError);
+    std::vector<std::uint8_t> data(12);
+    WaveHeader header;
+    header.data = data.data();
+    header.bufferLength = 12;
+    card.waveIn().PrepareHeader(handle, header);
+    card.waveIn().AddBuffer(handle, header);
+    card.waveIn().Start(handle);
+    card.AdvanceBy(1);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(capture_test::SampleAt(data.data(), i), voice[i % 4]) << i;
+    }
+    card.waveIn().Reset(handle);
+    card.waveIn().Close(handle);
+}
+
+TEST_F(SimMicFileTest, AnUnusableVoiceFileIsAClearError) {
+    Write({'R', 'I', 'F', 'F'});
+    AudioSelection chosen = Create();
+    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_EQ(chosen.problem, "audio backend \"sim\" is not available: ZAV_SIM_MIC file \"" +
+                                  path_.string() + "\": not a RIFF WAVE file");
+
+    std::filesystem::remove(path_);
+    chosen = Create();
+    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_NE(chosen.problem.find("cannot be opened"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zav::platform

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/sim/dialog_thread.h"
+#include "platform/sim/manual_dispatcher.h"
+
+namespace zav::platform::sim {
+namespace {
+
+TEST(ManualDispatcher, RunsPostedTasksInOrderOnlyWhenDrained) {
+    ManualDispatcher dispatcher;
+    std::vector<int> ran;
+    dispatcher.Post([&] {
+        ran.push_back(1);
+        dispatcher.Post([&] { ran.push_back(3); });
+    });
+    dispatcher.Post([&] { ran.push_back(2); });
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(dispatcher.pendingCount(), 2u);
+    EXPECT_EQ(dispatcher.RunPending(), 3u);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(ManualDispatcher, SendRunsInlineOnTheDialogThreadAndWaitsElsewhere) {
+    ManualDispatcher dispatcher;
+    bool ranInline = false;
+    dispatcher.Send([&] { ranInline = dispatcher.OnDialogThread(); });
+    EXPECT_TRUE(ranInline);
+
+    bool ranOnDialog = false;
+    std::thread other([&] { dispatcher.Send([&] { ranOnDialog = dispatcher.OnDialogThread(); }); });
+    while (dispatcher.RunFor(std::chrono::milliseconds(10)) == 0) {
+    }
+    other.join();
+    EXPECT_TRUE(ranOnDialog);
+}
+
+TEST(DialogThread, RunsTasksOnItsOwnThreadInOrder) {
+    std::vector<int> ran;
+    bool onDialog = true;
+    {
+        DialogThread dialog;
+        EXPECT_FALSE(dialog.OnDialogThread());
+        for (int i = 0; i < 100; ++i)
+            dialog.Post([&ran, i] { ran.push_back(i); });
+        dialog.Send([&] {
+            onDialog = dialog.OnDialogThread();
+            dialog.Send([&] { ran.push_back(100); });  // inline: no deadlock
+        });
+        dialog.Post([&ran] { ran.push_back(101); });
+    }  // runs what is left before ending
+    EXPECT_TRUE(onDialog);
+    ASSERT_EQ(ran.size(), 102u);
+    for (int i = 0; i < 102; ++i)
+        EXPECT_EQ(ran[static_cast<std::size_t>(i)], i);
+}
+
+}  // namespace
+}  // namespace zav::platform::sim

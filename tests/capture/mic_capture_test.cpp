@@ -1,0 +1,391 @@
+#include "voxgauge/mic_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "capture_test_support.h"
+#include "platform/sim/manual_dispatcher.h"
+#include "platform/sim/memory_registry.h"
+#include "platform/sim/sim_sound_card.h"
+#include "voxgauge/capture_format.h"
+#include "voxgauge/mic_env_record.h"
+
+namespace voxgauge {
+namespace {
+
+using zav::platform::Access;
+using zav::platform::Hive;
+using zav::platform::kWaveFormat2M16;
+using zav::platform::MmResult;
+using zav::platform::RegistryKey;
+using zav::platform::RegResult;
+using zav::platform::ValueType;
+using zav::platform::WaveInCaps;
+using zav::platform::sim::DefaultSimInputCaps;
+using zav::platform::sim::ManualDispatcher;
+using zav::platform::sim::MemoryRegistry;
+using zav::platform::sim::SilentMic;
+using zav::platform::sim::SimCall;
+using zav::platform::sim::SimCardConfig;
+using zav::platform::sim::SimFailures;
+using zav::platform::sim::SimSoundCard;
+using zav::platform::sim::SineMic;
+
+constexpr std::uint32_t kBuffersPerSecond = 8;
+
+SimCardConfig LoudCard() {
+    SimCardConfig config;
+    config.mic = SineMic(5000, 441.0);  // peak about 5000: level 12 with the built-in map
+    return config;
+}
+
+// Everything a capture engine meets, in the order it must be torn down in reverse: the store,
+// the card, the dialog thread's queue, then the engine. The test's thread is the dialog
+// thread and the device thread.
+struct Rig {
+    explicit Rig(SimCardConfig config = {}) : card(std::move(config)) {
+        capture_test::FailOnViolation(card);
+    }
+
+    // An engine whose WM_MIC_BUFFER handler counts the messages and hands them back.
+    CMicCapture& Make() {
+        capture.emplace(card.waveIn(), registry);
+        capture->SetNotifyWindow(MicNotifyWindow{&dispatcher, [this](const MicBufferMessage& m) {
+                                                     ++messages;
+                                                     capture->OnBufferReturned(m);
+                                                 }});
+        return *capture;
+    }
+
+    // What VoxGauge does on window creation.
+    void OpenAndStart() {
+        ASSERT_EQ(capture->Open(kVoxGaugeFormatCode), MmResult::NoError);
+        capture->ResetMicMap();
+        ASSERT_EQ(capture->Start(), MmResult::NoError);
+    }
+
+    // Lets time pass in steps; after each the dialog thread handles its messages.
+    void Run(std::uint32_t milliseconds, std::uint32_t step = 50) {
+        for (std::uint32_t elapsed = 0; elapsed < milliseconds; elapsed += step) {
+            card.AdvanceBy(step);
+            dispatcher.RunPending();
+        }
+    }
+
+    MemoryRegistry registry;
+    SimSoundCard card;
+    ManualDispatcher dispatcher;
+    std::optional<CMicCapture> capture;
+    std::size_t messages = 0;
+};
+
+TEST(MicCaptureOpen, WithoutInputDeviceGives2AndNeverOpens) {
+    SimCardConfig config;
+    config.inputs.clear();
+    Rig rig(config);
+    CMicCapture& capture = rig.Make();
+    EXPECT_EQ(static_cast<std::uint32_t>(capture.Open(kVoxGaugeFormatCode)), 2u);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
+    EXPECT_FALSE(capture.IsOpen());
+    EXPECT_EQ(static_cast<std::uint32_t>(capture.Start()), 5u);
+    EXPECT_EQ(static_cast<std::uint32_t>(capture.Stop()), 5u);
+}
+
+TEST(MicCaptureOpen, DevicesWhoseCapabilitiesFailDoNotCount) {
+    SimCardConfig config;
+    config.inputs = {DefaultSimInputCaps(), DefaultSimInputCaps()};
+    Rig rig(config);
+    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, SimFailures::kEveryTime);
+    CMicCapture& capture = rig.Make();
+    EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::BadDeviceId);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
+
+    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, 1);  // only device 0
+    EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+    ASSERT_FALSE(capture.devices().empty());
+    EXPECT_EQ(capture.devices().front().deviceId, 1u);
+    EXPECT_EQ(std::next(capture.devices().begin()), capture.devices().end());
+}
+
+TEST(MicCaptureOpen, ListsDevicesNewestFirstAndOpensTheMapperWithTheCodesFormat) {
+    SimCardConfig config;
+    WaveInCaps first = DefaultSimInputCaps();
+    first.productName = "Line In";
+    WaveInCaps second = DefaultSimInputCaps();
+    second.productName = "A microphone with a name longer than thirty-one characters";
+    config.inputs = {first, second};
+    Rig rig(config);
+    CMicCapture& capture = rig.Make();
+    ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+
+    std::vector<WaveInDeviceRecord> listed(capture.devices().begin(), capture.devices().end());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].deviceId, 1u);
+    EXPECT_EQ(listed[0].productName, "A microphone with a name longer");
+    EXPECT_EQ(listed[1].productName, "Line In");
+    EXPECT_EQ(capture.formatCode(), kVoxGaugeFormatCode);
+    const std::vector<zav::platform::PcmWaveFormat> formats = rig.card.OpenInputFormats();
+    ASSERT_EQ(formats.size(), 1u);
+    EXPECT_EQ(formats[0], FormatFromCode(kVoxGaugeFormatCode));
+    EXPECT_EQ(formats[0].avgBytesPerSec, 88200u);
+}
+
+TEST(MicCaptureOpen, RefusedFormatLeavesTheEngineClosed) {
+    SimCardConfig config;
+    config.inputs[0].formats = kWaveFormat2M16;  // mono only
+    Rig rig(config);
+    CMicCapture& capture = rig.Make();
+    EXPECT_EQ(static_cast<std::uint32_t>(capture.Open(kVoxGaugeFormatCode)), 32u);
+    EXPECT_FALSE(capture.IsOpen());
+    EXPECT_EQ(capture.Start(), MmResult::InvalHandle);
+    capture.Close();
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInClose), 0u);
+}
+
+TEST(MicCaptureOpen, SecondOpenKeepsTheFirstDevice) {
+    Rig rig;
+    CMicCapture& capture = rig.Make();
+    ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+    EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::Allocated);
+    EXPECT_EQ(rig.card.openInputCount(), 1u);
+}
+
+struct StoredMapCase {
+    const char* what;
+    ValueType type;
+    std::size_t size;
+    bool taken;
+};
+
+class StoredMicMapTest : public testing::TestWithParam<StoredMapCase> {};
+
+TEST_P(StoredMicMapTest, OnlyAWholeBinaryTableIsTaken) {
+    const StoredMapCase& c = GetParam();
+    Rig rig;
+    RegistryKey key;
+    ASSERT_EQ(rig.registry.CreateKey(Hive::LocalMachine, kZavKeyPath, Access::All, key),
+              RegResult::Success);
+    std::vector<std::uint8_t> bytes;
+    zav::platform::LeWriter writer(bytes);
+    for (std::uint32_t i = 0; bytes.size() < c.size; ++i)
+        writer.U32(i * 10);
+    bytes.resize(c.size);
+    ASSERT_EQ(key.Set(kMicMapValueName, c.type, bytes), RegResult::Success);
+
+    CMicCapture& capture = rig.Make();
+    MicMap expected = kDefaultMicMap;
+    if (c.taken) {
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            expected[i] = static_cast<std::int32_t>(i * 10);
+        }
+    }
+    EXPECT_EQ(capture.micMap(), expected) << c.what;
+    capture.ResetMicMap();
+    EXPECT_EQ(capture.micMap(), kDefaultMicMap) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredMicMapTest,
+    testing::Values(StoredMapCase{"binary, 64 bytes", ValueType::Binary, 64, true},
+                    StoredMapCase{"binary, 60 bytes", ValueType::Binary, 60, false},
+                    StoredMapCase{"binary, 68 bytes", ValueType::Binary, 68, false},
+                    StoredMapCase{"empty", ValueType::Binary, 0, false},
+                    StoredMapCase{"string of 64 bytes", ValueType::String, 64, false},
+                    StoredMapCase{"dword", ValueType::Dword, 4, false}));
+
+TEST(MicCaptureStoredMap, TakesEffectUntilResetAndIsSkippedWithoutTheKey) {
+    Rig rig;
+    EXPECT_EQ(rig.Make().micMap(), kDefaultMicMap);  // no key at all
+
+    rig.capture.reset();
+    RegistryKey key;
+    ASSERT_EQ(rig.registry.CreateKey(Hive::LocalMachine, kZavKeyPath, Access::All, key),
+              RegResult::Success);
+    std::vector<std::uint8_t> bytes;
+    zav::platform::LeWriter writer(bytes);
+    for (std::uint32_t i = 0; i < 16; ++i)
+        writer.U32(i);  // every sound reaches level 15
+    ASSERT_EQ(key.Set(kMicMapValueName, ValueType::Binary, bytes), RegResult::Success);
+    rig.card.SetMicSignal(SineMic(200, 441.0));
+
+    CMicCapture& capture = rig.Make();
+    ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+    ASSERT_EQ(capture.Start(), MmResult::NoError);
+    rig.Run(500);
+    EXPECT_EQ(capture.GetLevel(), 15u);
+    capture.ResetMicMap();
+    rig.Run(500);
+    EXPECT_EQ(capture.GetLevel(), 1u);  // peak about 200: between 155 and 215
+}
+
+TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
+    Rig rig(LoudCard());
+    CMicCapture& capture = rig.Make();
+    rig.OpenAndStart();
+    EXPECT_EQ(capture.bufferLength(), 11024u);
+
+    rig.Run(10 * 60 * 1000);
+
+    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+    // 600 s of 88200 bytes a second fill 4800 whole buffers of 11024 bytes.
+    EXPECT_EQ(rig.messages, 4800u);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), kMicBufferCount + 4800);
+    EXPECT_EQ(capture.GetLevel(), 12u);
+
+    rig.card.SetMicSignal(SilentMic());
+    rig.Run(1000);
+    EXPECT_EQ(capture.GetLevel(), 0u);
+
+    EXPECT_EQ(capture.Stop(), MmResult::NoError);
+    capture.Close();
+    EXPECT_EQ(capture.Stop(), MmResult::InvalHandle);
+    capture.Close();
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInClose), 1u);
+    EXPECT_EQ(rig.card.violationCount(), 0u);
+}
+
+TEST(MicCaptureScenario, ALaggingDialogLosesNothingWithinTwoSeconds) {
+    Rig rig(LoudCard());
+    rig.Make();
+    rig.OpenAndStart();
+    rig.Run(60 * 1000, 1500);
+    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+
+    // Longer than the sixteen buffers hold: the card drops what it cannot store.
+    rig.Run(2500, 2500);
+    EXPECT_GT(rig.card.inputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+}
+
+TEST(MicCaptureScenario, StartAfterStopOnlyRestartsTheDevice) {
+    Rig rig(LoudCard());
+    CMicCapture& capture = rig.Make();
+    rig.OpenAndStart();
+    rig.Run(1000);
+    ASSERT_EQ(capture.Stop(), MmResult::NoError);
+    rig.Run(100);  // the part-filled buffer comes back and is queued again
+    const std::size_t afterStop = rig.messages;
+    rig.Run(1000);
+    EXPECT_EQ(rig.messages, afterStop);
+    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+
+    ASSERT_EQ(capture.Start(), MmResult::NoError);
+    rig.Run(1000);
+    EXPECT_GE(rig.messages, afterStop + kBuffersPerSecond - 1);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
+    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
+}
+
+TEST(MicCaptureScenario, EightBitCaptureCirculatesWithoutMetering) {
+    Rig rig(LoudCard());
+    CMicCapture& capture = rig.Make();
+    ASSERT_EQ(capture.Open(22108), MmResult::NoError);
+    ASSERT_EQ(capture.Start(), MmResult::NoError);
+    rig.Run(2000);
+    EXPECT_GE(rig.messages, 2 * kBuffersPerSecond);
+    EXPECT_EQ(capture.GetLevel(), 0u);
+}
+
+struct QueueFailureCase {
+    SimCall call;
+    std::uint32_t failingBuffer;
+};
+
+class MicCaptureQueueFailureTest : public testing::TestWithParam<QueueFailureCase> {};
+
+TEST_P(MicCaptureQueueFailureTest, TakesBackEveryQueuedBufferAndDoesNotStart) {
+    const QueueFailureCase& c = GetParam();
+    Rig rig(LoudCard());
+    CMicCapture& capture = rig.Make();
+    ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+    rig.card.FailCall(c.call, MmResult::NoMem, c.failingBuffer);
+
+    EXPECT_EQ(capture.Start(), MmResult::NoMem);
+    EXPECT_FALSE(capture.prepared());
+    EXPECT_EQ(rig.card.queuedInputBuffers(), 0u);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInStart), 0u);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInReset), 1u);
+    const std::uint32_t prepared =
+        c.call == SimCall::WaveInAddBuffer ? c.failingBuffer + 1 : c.failingBuffer;
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), prepared);
+
+    // The reset's notices arrive for buffers that are no longer ours: nothing is posted.
+    rig.Run(500);
+    EXPECT_EQ(rig.messages, 0u);
+    EXPECT_EQ(capture.Start(), MmResult::NoMem);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), c.failingBuffer + 1);
+    capture.Close();
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buffers, MicCaptureQueueFailureTest,
+                         testing::Values(QueueFailureCase{SimCall::WaveInAddBuffer, 0},
+                                         QueueFailureCase{SimCall::WaveInAddBuffer, 7},
+                                         QueueFailureCase{SimCall::WaveInAddBuffer, 15},
+                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 0},
+                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 1},
+                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 15}));
+
+TEST(MicCaptureStaleMessages, MessagesHandledAfterCloseAreDropped) {
+    Rig rig(LoudCard());
+    std::vector<MicBufferMessage> held;
+    CMicCapture& capture = rig.Make();
+    capture.SetNotifyWindow(
+        MicNotifyWindow{&rig.dispatcher, [&](const MicBufferMessage& m) { held.push_back(m); }});
+    rig.OpenAndStart();
+    rig.Run(1000);
+    ASSERT_EQ(held.size(), kBuffersPerSecond);
+    capture.Close();  // the reset returns the other eight, whose messages are posted too
+    rig.dispatcher.RunPending();
+    ASSERT_EQ(held.size(), kMicBufferCount);
+
+    const std::uint32_t added = rig.card.CallCount(SimCall::WaveInAddBuffer);
+    for (const MicBufferMessage& message : held)
+        EXPECT_EQ(capture.OnBufferReturned(message), 0);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), added);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), 0u);
+
+    // Nor does a new device take them for its own.
+    rig.OpenAndStart();
+    for (const MicBufferMessage& message : held)
+        capture.OnBufferReturned(message);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), added + kMicBufferCount);
+    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), 0u);
+}
+
+TEST(MicCaptureStaleMessages, MessagesQueuedWhenTheEngineGoesAwayAreDropped) {
+    Rig rig(LoudCard());
+    rig.Make();
+    rig.OpenAndStart();
+    rig.card.AdvanceBy(1000);
+    ASSERT_GT(rig.dispatcher.pendingCount(), 0u);
+    rig.capture.reset();
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.messages, 0u);
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+}
+
+TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
+    Rig rig(LoudCard());
+    CMicCapture& capture = rig.Make();
+    rig.OpenAndStart();
+    rig.Run(500);
+    rig.card.FailCall(SimCall::WaveInClose, MmResult::Error);
+    capture.Close();
+    EXPECT_TRUE(capture.IsOpen());
+    EXPECT_EQ(rig.card.openInputCount(), 1u);
+    rig.dispatcher.RunPending();
+    capture.Close();
+    EXPECT_FALSE(capture.IsOpen());
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+}
+
+}  // namespace
+}  // namespace voxgauge
