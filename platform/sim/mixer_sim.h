@@ -1,0 +1,119 @@
+#pragma once
+// A simulated mixer for tests: built from a MixerTopology, it answers the Mixer calls with the
+// host's rules (closed handles, counts and buffer sizes, unknown ids, value bounds), fails any
+// call on request, logs every call, and lets a test change a control "from outside", which
+// notifies every open handle through the dispatcher as the host would.
+//
+// Thread: the Mixer calls on the dialog thread; the test-side calls (SetControlValues,
+// ChangeLine, inspection) on any thread. Notifications are posted to the dispatcher and reach
+// the sinks when the dialog thread runs them.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/mixer/mixer.h"
+#include "platform/sim/mixer_sim_topology.h"
+#include "platform/ui/dispatcher.h"
+
+namespace zav::platform::sim {
+
+enum class MixerCall {
+    GetNumDevs,
+    GetDevCaps,
+    Open,
+    Close,
+    GetLineInfo,
+    GetLineControls,
+    GetControlDetails,
+    SetControlDetails,
+};
+
+inline constexpr std::array kAllMixerCalls = {
+    MixerCall::GetNumDevs,
+    MixerCall::GetDevCaps,
+    MixerCall::Open,
+    MixerCall::Close,
+    MixerCall::GetLineInfo,
+    MixerCall::GetLineControls,
+    MixerCall::GetControlDetails,
+    MixerCall::SetControlDetails,
+};
+
+// Makes calls of one kind fail with result: every call when onCall is 0, else only the
+// onCall-th call of that kind counted from the mixer's construction (1 is the first). A failed
+// GetNumDevs answers 0; other failed calls change nothing.
+struct MixerFault {
+    MixerCall call = MixerCall::GetDevCaps;
+    std::uint32_t onCall = 0;
+    MixerResult result = MixerResult::Error;
+};
+
+// One call as the simulation saw it, with what it was about. Fields that do not apply to the
+// call are 0.
+struct MixerCallRecord {
+    MixerCall call = MixerCall::GetNumDevs;
+    MixerResult result = MixerResult::NoError;
+    bool injected = false;          // the result came from a MixerFault
+    std::uint32_t query = 0;        // the selector passed (LineInfoQuery, LineControlsQuery ...)
+    std::uint32_t destination = 0;  // GetLineInfo by destination or source
+    std::uint32_t source = 0;       // GetLineInfo by source
+    std::uint32_t lineId = 0;       // GetLineInfo by id, GetLineControls
+    std::uint32_t controlId = 0;    // GetLineControls by id, control details
+    std::uint32_t channels = 0;     // control details
+    std::uint32_t items = 0;        // control details (multipleItems as passed)
+};
+
+class SimMixer : public Mixer {
+  public:
+    // Throws std::invalid_argument for a topology that breaks its own rules (duplicate ids,
+    // more values than the control has, items on a control without kControlMultiple).
+    SimMixer(MixerTopology topology, Dispatcher& dispatcher);
+    ~SimMixer() override;
+    SimMixer(const SimMixer&) = delete;
+    SimMixer& operator=(const SimMixer&) = delete;
+
+    std::uint32_t GetNumDevs() override;
+    MixerResult GetDevCaps(std::uint32_t deviceId, MixerCaps& caps) override;
+    MixerResult GetDevCaps(MixerHandle mixer, MixerCaps& caps) override;
+    MixerResult Open(std::uint32_t deviceId, MixerNotificationSink* sink,
+                     MixerHandle& handle) override;
+    MixerResult Close(MixerHandle mixer) override;
+    MixerResult GetLineInfo(MixerHandle mixer, LineInfoQuery query, MixerLine& line) override;
+    MixerResult GetLineControls(MixerHandle mixer, LineControlsQuery query,
+                                MixerLineControls& request) override;
+    MixerResult GetControlDetails(MixerHandle mixer, ControlDetailsQuery query,
+                                  MixerControlDetails& details) override;
+    MixerResult SetControlDetails(MixerHandle mixer, ControlDetailsSet how,
+                                  const MixerControlDetails& details) override;
+
+    // Failure injection. Thread: any.
+    void InjectFault(MixerFault fault);
+    void ClearFaults();
+
+    // A change made by another program: replaces the control's values (laid out as in
+    // SimControl::values) and posts a control change to every open handle of the device.
+    // InvalidControl for an unknown control, InvalidParam for too many values. Thread: any.
+    MixerResult SetControlValues(std::uint32_t deviceId, std::uint32_t controlId,
+                                 std::vector<std::uint32_t> values);
+    // Posts a line change for lineId to every open handle of the device. Thread: any.
+    MixerResult ChangeLine(std::uint32_t deviceId, std::uint32_t lineId);
+
+    // Inspection. Thread: any.
+    std::optional<std::vector<std::uint32_t>> ControlValues(std::uint32_t deviceId,
+                                                            std::uint32_t controlId) const;
+    std::vector<MixerCallRecord> CallLog() const;
+    std::uint32_t CallCount(MixerCall call) const;
+    std::size_t OpenHandleCount() const;
+
+  private:
+    struct State;
+    std::shared_ptr<State> state_;  // shared with posted notifications, which hold it weakly
+    Dispatcher& dispatcher_;
+
+    void Notify(std::uint32_t deviceId, MixerChange change, std::uint32_t id);
+};
+
+}  // namespace zav::platform::sim

@@ -1,0 +1,72 @@
+#pragma once
+// CMicMixer on a simulated card, a memory store and a stand-in for the dialog that passes the
+// mixer's notifications on as VoxGauge's dialog does.
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/registry/registry.h"
+#include "platform/sim/memory_registry.h"
+#include "platform/sim/mixer_sim.h"
+#include "tests/mixer/queue_dispatcher.h"
+#include "voxgauge/mic_mixer.h"
+
+namespace zav::test {
+
+class FakeDialog : public platform::MixerNotificationSink {
+  public:
+    void OnMixerChange(platform::MixerChange change, platform::MixerHandle mixer,
+                       std::uint32_t id) override {
+        received.push_back(id);
+        if (micMixer != nullptr)
+            micMixer->ChangeEnv(mixer, id);
+        (void)change;
+    }
+
+    voxgauge::CMicMixer* micMixer = nullptr;
+    std::vector<std::uint32_t> received;
+};
+
+struct MicMixerRig {
+    explicit MicMixerRig(platform::sim::MixerTopology topology)
+        : sim(std::move(topology), dispatcher) {
+        dialog.micMixer = &micMixer;
+    }
+
+    // What the dialog does when it initialises: open, find the control, read the volume.
+    void Initialise() {
+        micMixer.MixerInit(&dialog);
+        micMixer.GetMicConf();
+        micMixer.ChangeEnv(micMixer.Handle(), micMixer.ControlId());
+    }
+
+    bool KeyExists() {
+        platform::RegistryKey key;
+        return store.OpenKey(platform::Hive::LocalMachine, kZavKey, platform::Access::Read, key) ==
+               platform::RegResult::Success;
+    }
+
+    std::optional<platform::RegistryValue> StoredMicEnv() {
+        platform::RegistryKey key;
+        if (store.OpenKey(platform::Hive::LocalMachine, kZavKey, platform::Access::Read, key) !=
+            platform::RegResult::Success) {
+            return std::nullopt;
+        }
+        platform::RegistryValue value;
+        if (key.Query("MicEnv", value) != platform::RegResult::Success)
+            return std::nullopt;
+        return value;
+    }
+
+    // Written out here rather than taken from the code under test.
+    static constexpr std::string_view kZavKey = "Software\\TAMBORI\\ZAV  - Blue Hollow -\\2.0";
+
+    QueueDispatcher dispatcher;
+    platform::sim::SimMixer sim;
+    platform::sim::MemoryRegistry store;
+    FakeDialog dialog;
+    voxgauge::CMicMixer micMixer{sim, store};
+};
+
+}  // namespace zav::test
