@@ -60,13 +60,4 @@ AudioBackend SimAudioBackend() {
     return AudioBackend{kSimBackendName, true, CreateSimCard};
 }
 
-std::vector<AudioBackend> AudioBackends() {
-    return {SimAudioBackend()};
-}
-
-AudioSelection CreateAudioSystemFromEnvironment(const EnvironmentLookup& env) {
-    const std::vector<AudioBackend> backends = AudioBackends();
-    return SelectAudioSystem(backends, env);
-}
-
 }  // namespace zav::platform::sim

@@ -1,8 +1,8 @@
 #pragma once
-// The audio backends the programs choose from, in order of preference, and the one call that
-// picks one from the environment. The simulated card is used only when ZAV_AUDIO=sim names it;
-// ZAV_SIM_MIC=FILE.wav then gives its microphone a voice (a RIFF WAVE file of 8- or 16-bit
-// PCM, played in a loop; without it the microphone hears a steady tone).
+// The simulated card as a backend of the programs' ordered list (platform/hardware/
+// audio_backend_list.h). It is used only when ZAV_AUDIO=sim names it; ZAV_SIM_MIC=FILE.wav then
+// gives its microphone a voice (a RIFF WAVE file of 8- or 16-bit PCM, played in a loop; without
+// it the microphone hears a steady tone).
 //
 // Thread: dialog (program start).
 
@@ -22,12 +22,5 @@ inline constexpr std::uint64_t kMaxSimMicFileBytes = 64ull * 1024 * 1024;
 
 // The simulated card, running on its own thread, as a program uses it.
 AudioBackend SimAudioBackend();
-
-// Every backend, best first. The hardware backends join this list ahead of the simulated card.
-std::vector<AudioBackend> AudioBackends();
-
-// Picks the audio system for a program from the environment.
-AudioSelection CreateAudioSystemFromEnvironment(
-    const EnvironmentLookup& env = ProcessEnvironment());
 
 }  // namespace zav::platform::sim

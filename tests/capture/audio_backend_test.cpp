@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture_test_support.h"
+#include "platform/hardware/audio_backend_list.h"
 #include "platform/sim/audio_backends.h"
 #include "platform/sim/sim_sound_card.h"
 
@@ -71,10 +72,17 @@ TEST(SelectAudioSystem, ZavAudioNamesTheBackend) {
     EXPECT_EQ(chosen.problem, "ZAV_AUDIO names an unknown audio backend \"bogus\"");
 }
 
-TEST(CreateAudioSystemFromEnvironment, NothingWithoutZavAudioForNow) {
-    const AudioSelection chosen = sim::CreateAudioSystemFromEnvironment(Environment({}));
-    EXPECT_EQ(chosen.system, nullptr);
-    EXPECT_FALSE(chosen.problem.empty());
+TEST(AudioBackends, TheRealSoundComesFirstAndTheSimulatedCardOnlyWhenNamed) {
+    // Checked as a list, without starting any backend: the real ones are tried in order, and
+    // the simulated card, last, is never chosen unless ZAV_AUDIO names it.
+    const std::vector<AudioBackend> backends = AudioBackends();
+    ASSERT_FALSE(backends.empty());
+    EXPECT_EQ(backends.back().name, sim::kSimBackendName);
+    EXPECT_TRUE(backends.back().onlyWhenNamed);
+    for (std::size_t i = 0; i + 1 < backends.size(); ++i) {
+        EXPECT_FALSE(backends[i].onlyWhenNamed) << backends[i].name;
+        EXPECT_NE(backends[i].name, sim::kSimBackendName);
+    }
 }
 
 class SimMicFileTest : public testing::Test {
@@ -86,7 +94,7 @@ class SimMicFileTest : public testing::Test {
                    static_cast<std::streamsize>(bytes.size()));
     }
     AudioSelection Create() {
-        return sim::CreateAudioSystemFromEnvironment(
+        return CreateAudioSystemFromEnvironment(
             Environment({{"ZAV_AUDIO", "sim"}, {"ZAV_SIM_MIC", path_.string()}}));
     }
 

@@ -1,0 +1,26 @@
+#pragma once
+// The hold on the default playback device: the device is opened and kept open, and nothing is
+// configured or played on it. Through a sound server that is a connection to the server; on a
+// sound card it is the card's playback device, taken.
+//
+// Thread: dialog.
+
+#include <utility>
+#include "platform/alsa/alsa_handles.h"
+
+#include "platform/audio/output_hold.h"
+
+namespace zav::platform::alsa {
+
+class AlsaOutputHold final : public OutputDeviceHold {
+  public:
+    explicit AlsaOutputHold(PcmPtr pcm) : pcm_(std::move(pcm)) {}
+
+    // InvalParam for a level the host does not know; NoDriver when the device has gone.
+    MmResult SetCooperativeLevel(CooperativeLevel level) override;
+
+  private:
+    PcmPtr pcm_;
+};
+
+}  // namespace zav::platform::alsa

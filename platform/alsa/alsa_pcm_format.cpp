@@ -1,0 +1,81 @@
+#include "platform/alsa/alsa_pcm_format.h"
+
+#include "platform/alsa/alsa_handles.h"
+
+namespace zav::platform::alsa {
+
+namespace {
+
+constexpr unsigned kPeriodMicros = 20'000;
+constexpr unsigned kBufferMicros = 200'000;
+
+}  // namespace
+
+std::optional<PcmSettings> SettingsFor(const PcmWaveFormat& format) {
+    if (format.formatTag != kWaveFormatPcm)
+        return std::nullopt;
+    if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
+        return std::nullopt;
+    if (format.channels == 0 || format.channels > kMaxWaveChannels)
+        return std::nullopt;
+    if (format.samplesPerSec < kMinWaveRate || format.samplesPerSec > kMaxWaveRate)
+        return std::nullopt;
+    const unsigned frameBytes = format.channels * format.bitsPerSample / 8u;
+    if (format.blockAlign != frameBytes ||
+        format.avgBytesPerSec != format.samplesPerSec * frameBytes) {
+        return std::nullopt;
+    }
+    PcmSettings settings;
+    settings.sampleFormat = format.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+    settings.channels = format.channels;
+    settings.rate = format.samplesPerSec;
+    settings.frameBytes = frameBytes;
+    return settings;
+}
+
+MmResult ConfigurePcm(snd_pcm_t* pcm, const PcmSettings& settings, AlsaErrorLog& errors,
+                      PcmGeometry& geometry) {
+    HwParamsPtr hw = NewHwParams();
+    SwParamsPtr sw = NewSwParams();
+    if (!hw || !sw)
+        return errors.Note(MmResult::NoMem, "no memory for the device parameters");
+
+    int err = snd_pcm_hw_params_any(pcm, hw.get());
+    if (err < 0)
+        return errors.Record(err, "snd_pcm_hw_params_any", AlsaStep::Open);
+    // Each refusal below means the device cannot take this format at all.
+    if ((err = snd_pcm_hw_params_set_rate_resample(pcm, hw.get(), 1)) < 0 ||
+        (err = snd_pcm_hw_params_set_access(pcm, hw.get(), SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
+        (err = snd_pcm_hw_params_set_format(pcm, hw.get(), settings.sampleFormat)) < 0 ||
+        (err = snd_pcm_hw_params_set_channels(pcm, hw.get(), settings.channels)) < 0 ||
+        (err = snd_pcm_hw_params_set_rate(pcm, hw.get(), settings.rate, 0)) < 0) {
+        return errors.Record(err, "setting the wave format", AlsaStep::Format);
+    }
+    unsigned bufferMicros = kBufferMicros;
+    unsigned periodMicros = kPeriodMicros;
+    int dir = 0;
+    // Near values: a device that cannot meet them exactly still records or plays.
+    snd_pcm_hw_params_set_buffer_time_near(pcm, hw.get(), &bufferMicros, &dir);
+    dir = 0;
+    snd_pcm_hw_params_set_period_time_near(pcm, hw.get(), &periodMicros, &dir);
+    if ((err = snd_pcm_hw_params(pcm, hw.get())) < 0)
+        return errors.Record(err, "snd_pcm_hw_params", AlsaStep::Format);
+    snd_pcm_hw_params_get_buffer_size(hw.get(), &geometry.bufferFrames);
+    dir = 0;
+    snd_pcm_hw_params_get_period_size(hw.get(), &geometry.periodFrames, &dir);
+
+    snd_pcm_uframes_t boundary = 0;
+    if ((err = snd_pcm_sw_params_current(pcm, sw.get())) < 0 ||
+        (err = snd_pcm_sw_params_get_boundary(sw.get(), &boundary)) < 0 ||
+        // Never started by a read or a write: the wave calls start the stream themselves.
+        (err = snd_pcm_sw_params_set_start_threshold(pcm, sw.get(), boundary)) < 0 ||
+        (err = snd_pcm_sw_params_set_avail_min(pcm, sw.get(), geometry.periodFrames)) < 0 ||
+        (err = snd_pcm_sw_params(pcm, sw.get())) < 0) {
+        return errors.Record(err, "setting the software parameters", AlsaStep::Open);
+    }
+    if ((err = snd_pcm_prepare(pcm)) < 0)
+        return errors.Record(err, "snd_pcm_prepare", AlsaStep::Open);
+    return MmResult::NoError;
+}
+
+}  // namespace zav::platform::alsa

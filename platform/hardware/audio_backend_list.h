@@ -1,0 +1,20 @@
+#pragma once
+// The audio backends the programs choose from, best first, and the one call that picks one
+// from the environment (ZAV_AUDIO names a backend; without it the first that starts is used).
+//
+// Thread: dialog (program start).
+
+#include <vector>
+
+#include "platform/audio/audio_backend.h"
+
+namespace zav::platform {
+
+// The hardware backends of this build (hardware_backends.h), then the simulated card.
+std::vector<AudioBackend> AudioBackends();
+
+// Picks the audio system for a program from the environment.
+AudioSelection CreateAudioSystemFromEnvironment(
+    const EnvironmentLookup& env = ProcessEnvironment());
+
+}  // namespace zav::platform

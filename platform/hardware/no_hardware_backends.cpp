@@ -1,0 +1,15 @@
+// The hardware backends of a build without real sound: none.
+
+#include "platform/hardware/hardware_backends.h"
+
+namespace zav::platform {
+
+std::vector<AudioBackend> HardwareAudioBackends() {
+    return {};
+}
+
+std::unique_ptr<Mixer> CreateHardwareMixer(AudioSystem&, Dispatcher&) {
+    return nullptr;
+}
+
+}  // namespace zav::platform

@@ -1,0 +1,23 @@
+#pragma once
+// Paints the programs' icon drawings (platform/ui/icon_drawing.h) with QPainter.
+//
+// Thread: GUI (pixmaps and icons belong to the GUI thread).
+
+#include <QIcon>
+#include <QPixmap>
+
+#include "platform/ui/icon_drawing.h"
+
+class QPainter;
+class QRectF;
+
+namespace zav::platform::qt {
+
+// Draws the icon's shapes scaled into target.
+void PaintIcon(const IconDrawing& icon, QPainter& painter, const QRectF& target);
+// The icon on a transparent square of size pixels.
+QPixmap IconPixmap(const IconDrawing& icon, int size);
+// The icon at the sizes a window and its task-bar entry use.
+QIcon WindowIcon(const IconDrawing& icon);
+
+}  // namespace zav::platform::qt

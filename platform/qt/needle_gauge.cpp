@@ -1,0 +1,159 @@
+#include "platform/qt/needle_gauge.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace zav::platform::qt {
+
+namespace {
+
+constexpr double kStartDegrees = 150.0;  // value 0
+constexpr double kSweepDegrees = 120.0;  // to value 15, clockwise
+constexpr int kGlideMs = 120;
+
+// The coloured band, in value units: quiet, just right, loud, too loud.
+struct Zone {
+    double from;
+    double to;
+    QColor colour;
+};
+const std::array<Zone, 4> kZones{{
+    {0.0, 5.0, QColor(0x9f, 0xb6, 0xc9)},
+    {5.0, 10.0, QColor(0x4c, 0xaf, 0x6a)},
+    {10.0, 12.5, QColor(0xe9, 0xb4, 0x4c)},
+    {12.5, 15.0, QColor(0xd9, 0x5f, 0x4b)},
+}};
+
+const QColor kFace(0xfb, 0xfa, 0xf6);
+const QColor kFaceEdge(0xb9, 0xb5, 0xaa);
+const QColor kTick(0x55, 0x5d, 0x66);
+const QColor kNeedle(0x2b, 0x36, 0x40);
+const QColor kHubHighlight(0x8a, 0x96, 0xa0);
+
+QPointF OnCircle(QPointF centre, double radius, double degrees) {
+    const double radians = degrees * std::numbers::pi / 180.0;
+    // Screen y grows downwards.
+    return {centre.x() + radius * std::cos(radians), centre.y() - radius * std::sin(radians)};
+}
+
+}  // namespace
+
+double NeedleAngleDegrees(double position) {
+    const double clamped =
+        std::clamp(position, double{NeedleGauge::kMinimum}, double{NeedleGauge::kMaximum});
+    return kStartDegrees - kSweepDegrees * clamped / NeedleGauge::kMaximum;
+}
+
+NeedleGauge::NeedleGauge(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    glide_.setDuration(kGlideMs);
+    glide_.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&glide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& position) {
+        needle_ = position.toDouble();
+        update();
+    });
+}
+
+void NeedleGauge::setValue(int value) {
+    const int clamped = std::clamp(value, kMinimum, kMaximum);
+    if (clamped == value_ && glide_.state() != QAbstractAnimation::Running)
+        return;
+    value_ = clamped;
+    glide_.stop();
+    if (!isVisible()) {
+        needle_ = value_;
+        update();
+        return;
+    }
+    glide_.setStartValue(needle_);
+    glide_.setEndValue(static_cast<double>(value_));
+    glide_.start();
+}
+
+void NeedleGauge::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // The face: a soft card with a rounded edge.
+    const QRectF face = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    QLinearGradient faceShade(face.topLeft(), face.bottomLeft());
+    faceShade.setColorAt(0.0, kFace);
+    faceShade.setColorAt(1.0, kFace.darker(104));
+    painter.setPen(QPen(kFaceEdge, 1.0));
+    painter.setBrush(faceShade);
+    painter.drawRoundedRect(face, 6.0, 6.0);
+
+    // The pivot sits low in the middle; the arc's ends reach about half the height.
+    const double width = face.width();
+    const double height = face.height();
+    const QPointF pivot(face.center().x(), face.bottom() - height * 0.12);
+    const double radius = std::min(width * 0.5 / std::cos(std::numbers::pi / 6.0) - 10.0,
+                                   (pivot.y() - face.top()) - 8.0);
+    const double band = std::max(4.0, radius * 0.09);
+    const double bandRadius = radius - band / 2.0;
+    const QRectF bandBox(pivot.x() - bandRadius, pivot.y() - bandRadius, 2 * bandRadius,
+                         2 * bandRadius);
+
+    // Coloured zones along the arc, with flat ends so that neighbouring zones meet cleanly.
+    for (const Zone& zone : kZones) {
+        QPen pen(zone.colour, band);
+        pen.setCapStyle(Qt::FlatCap);
+        painter.setPen(pen);
+        const double from = NeedleAngleDegrees(zone.from);
+        const double to = NeedleAngleDegrees(zone.to);
+        painter.drawArc(bandBox, static_cast<int>(std::lround(to * 16)),
+                        static_cast<int>(std::lround((from - to) * 16)));
+    }
+
+    // A tick for every value, inside the band; stronger at both ends.
+    for (int value = kMinimum; value <= kMaximum; ++value) {
+        const bool major = value == kMinimum || value == kMaximum;
+        const double angle = NeedleAngleDegrees(value);
+        const double outer = radius - band - 2.0;
+        const double inner = outer - (major ? band * 1.1 : band * 0.8);
+        painter.setPen(QPen(kTick, major ? 1.8 : 1.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(OnCircle(pivot, inner, angle), OnCircle(pivot, outer, angle));
+    }
+    {
+        // The just-right mark straight above the pivot.
+        const double outer = radius - band - 2.0;
+        const double angle = NeedleAngleDegrees(7.5);
+        painter.setPen(QPen(kZones[1].colour.darker(120), 2.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(OnCircle(pivot, outer - band * 1.6, angle), OnCircle(pivot, outer, angle));
+    }
+
+    // The needle: a slim tapered blade with a short tail, and a shadow under it.
+    const double angle = NeedleAngleDegrees(needle_);
+    const double length = radius - band * 0.5;
+    const double baseHalfWidth = std::max(1.6, radius * 0.035);
+    auto blade = [&](QPointF centre) {
+        QPainterPath path;
+        path.moveTo(OnCircle(centre, length, angle));
+        path.lineTo(OnCircle(centre, baseHalfWidth, angle + 90.0));
+        path.lineTo(OnCircle(centre, length * 0.12, angle + 180.0));
+        path.lineTo(OnCircle(centre, baseHalfWidth, angle - 90.0));
+        path.closeSubpath();
+        return path;
+    };
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 40));
+    painter.drawPath(blade(pivot + QPointF(1.2, 1.6)));
+    painter.setBrush(kNeedle);
+    painter.drawPath(blade(pivot));
+
+    // The hub.
+    const double hub = std::max(3.5, radius * 0.08);
+    QRadialGradient hubShade(pivot - QPointF(hub * 0.3, hub * 0.3), hub * 1.2);
+    hubShade.setColorAt(0.0, kHubHighlight);
+    hubShade.setColorAt(1.0, kNeedle);
+    painter.setBrush(hubShade);
+    painter.drawEllipse(pivot, hub, hub);
+}
+
+}  // namespace zav::platform::qt

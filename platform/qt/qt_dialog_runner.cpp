@@ -1,0 +1,44 @@
+#include "platform/qt/qt_dialog_runner.h"
+
+#include "platform/qt/qt_dialog_window.h"
+
+namespace zav::platform::qt {
+
+namespace {
+
+// Keeps the stack of running windows right however the run ends.
+class RunningEntry {
+  public:
+    RunningEntry(std::vector<QtDialogWindow*>& running, QtDialogWindow* window)
+        : running_(running) {
+        running_.push_back(window);
+    }
+    ~RunningEntry() { running_.pop_back(); }
+    RunningEntry(const RunningEntry&) = delete;
+    RunningEntry& operator=(const RunningEntry&) = delete;
+
+  private:
+    std::vector<QtDialogWindow*>& running_;
+};
+
+}  // namespace
+
+int QtDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handler) {
+    QWidget* owner = running_.empty() ? nullptr : running_.back();
+    QtDialogWindow window(dialog, handler, owner);
+    const RunningEntry entry(running_, &window);
+
+    if (handler.OnCreate(window) == -1) {
+        handler.OnDestroy();
+        return -1;
+    }
+    if (handler.OnInitDialog())
+        window.FocusFirstTabStop();
+    if (observer_ && !window.EndResult())
+        observer_(window);
+    const int result = window.RunModalLoop();
+    handler.OnDestroy();
+    return result;
+}
+
+}  // namespace zav::platform::qt

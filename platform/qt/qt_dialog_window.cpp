@@ -1,0 +1,341 @@
+#include "platform/qt/qt_dialog_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimerEvent>
+
+#include "platform/qt/dialog_font.h"
+#include "platform/qt/icon_painter.h"
+#include "platform/qt/needle_gauge.h"
+#include "platform/qt/track_bar.h"
+
+namespace zav::platform::qt {
+
+namespace {
+
+constexpr int kHostIconSize = 32;  // the host's SM_CXICON
+constexpr int kButtonIconMargin = 4;
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Static texts mark a mnemonic with '&' and show "&&" as '&'; labels here have no mnemonics.
+QString StaticText(std::string_view text) {
+    const QString source = FromUtf8(text);
+    QString shown;
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        if (source[i] != u'&') {
+            shown += source[i];
+        } else if (i + 1 < source.size() && source[i + 1] == u'&') {
+            shown += u'&';
+            ++i;
+        }
+    }
+    return shown;
+}
+
+QRect ToQRect(const PixelRect& rect) {
+    return {rect.x, rect.y, rect.width, rect.height};
+}
+
+}  // namespace
+
+QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, DialogHandler& handler, QWidget* owner)
+    : QDialog(owner), dialog_(dialog), handler_(handler), boxes_(this) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(FromUtf8(dialog.caption));
+    setFont(DialogFont(dialog.fontName, dialog.pointSize));
+    baseUnits_ = BaseUnitsOf(font());
+    const PixelRect client = MapDialogRect({0, 0, dialog.width, dialog.height}, baseUnits_);
+    setFixedSize(client.width, client.height);
+    BuildControls();
+}
+
+QtDialogWindow::~QtDialogWindow() {
+    for (const auto& [id, qtId] : timers_)
+        killTimer(qtId);
+}
+
+void QtDialogWindow::BuildControls() {
+    QWidget* previousTabStop = nullptr;
+    for (const ControlTemplate& control : dialog_.controls) {
+        QWidget* widget = BuildControl(control);
+        widget->setObjectName(QStringLiteral("control%1").arg(control.id));
+        if (control.kind != ControlKind::Icon) {
+            widget->setGeometry(ToQRect(MapDialogRect(control.rect, baseUnits_)));
+        }
+        if ((control.style & kStyleDisabled) != 0)
+            widget->setEnabled(false);
+        if ((control.style & kStyleTabStop) != 0) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop != nullptr)
+                QWidget::setTabOrder(previousTabStop, widget);
+            previousTabStop = widget;
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        if (control.id != kIdStatic)
+            controls_.emplace(control.id, widget);
+    }
+}
+
+QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
+    switch (control.kind) {
+        case ControlKind::PushButton:
+        case ControlKind::DefaultPushButton: {
+            auto* button = new QPushButton(this);
+            if ((control.style & kStyleShowIcon) != 0 && control.icon != nullptr) {
+                const PixelRect box = MapDialogRect(control.rect, baseUnits_);
+                const int side = std::max(8, std::min(box.width, box.height) - kButtonIconMargin);
+                button->setIcon(QIcon(IconPixmap(*control.icon, side)));
+                button->setIconSize(QSize(side, side));
+            } else {
+                button->setText(FromUtf8(control.text));
+            }
+            button->setDefault(control.kind == ControlKind::DefaultPushButton);
+            const int id = control.id;
+            connect(button, &QPushButton::clicked, this, [this, id] { OnButtonClicked(id); });
+            return button;
+        }
+        case ControlKind::StaticLeft:
+        case ControlKind::StaticCentre: {
+            auto* label = new QLabel(StaticText(control.text), this);
+            label->setWordWrap(true);
+            label->setAlignment(control.kind == ControlKind::StaticCentre
+                                    ? Qt::AlignHCenter | Qt::AlignTop
+                                    : Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::StaticSunken: {
+            auto* frame = new QFrame(this);
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            return frame;
+        }
+        case ControlKind::GroupBox: {
+            auto* group = new QGroupBox(StaticText(control.text), this);
+            group->lower();  // a frame around other controls must not take their clicks
+            return group;
+        }
+        case ControlKind::Icon: {
+            auto* label = new QLabel(this);
+            if (control.icon != nullptr)
+                label->setPixmap(IconPixmap(*control.icon, kHostIconSize));
+            // An icon control takes the icon's size, as on the host.
+            const PixelRect at = MapDialogRect(control.rect, baseUnits_);
+            label->setGeometry(at.x, at.y, kHostIconSize, kHostIconSize);
+            return label;
+        }
+        case ControlKind::TrackbarHorizontal:
+        case ControlKind::TrackbarVertical: {
+            const bool vertical = control.kind == ControlKind::TrackbarVertical;
+            auto* bar = new TrackBar(vertical ? Qt::Vertical : Qt::Horizontal,
+                                     (control.style & kStyleTicksBothSides) != 0, this);
+            const int id = control.id;
+            connect(bar, &TrackBar::userScrolled, this, [this, id, vertical](ScrollCode code) {
+                if (endResult_)
+                    return;
+                if (vertical) {
+                    handler_.OnVScroll(id, code);
+                } else {
+                    handler_.OnHScroll(id, code);
+                }
+            });
+            return bar;
+        }
+        case ControlKind::Gauge:
+            return new NeedleGauge(this);
+    }
+    return new QWidget(this);
+}
+
+QWidget* QtDialogWindow::ControlWidget(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void QtDialogWindow::EnableControl(int id, bool enable) {
+    if (QWidget* widget = ControlWidget(id))
+        widget->setEnabled(enable);
+}
+
+bool QtDialogWindow::IsControlEnabled(int id) const {
+    const QWidget* widget = ControlWidget(id);
+    return widget != nullptr && widget->isEnabled();
+}
+
+void QtDialogWindow::SetFocus(int id) {
+    if (id == 0) {
+        QDialog::setFocus(Qt::OtherFocusReason);
+    } else if (QWidget* widget = ControlWidget(id)) {
+        widget->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void QtDialogWindow::SetSliderRange(int id, int minimum, int maximum, bool) {
+    if (auto* bar = qobject_cast<TrackBar*>(ControlWidget(id)))
+        bar->SetRangeQuietly(minimum, maximum);
+}
+
+void QtDialogWindow::SetSliderPos(int id, int position, bool) {
+    if (auto* bar = qobject_cast<TrackBar*>(ControlWidget(id)))
+        bar->SetPositionQuietly(position);
+}
+
+int QtDialogWindow::GetSliderPos(int id) const {
+    // While the user drags, the thumb's position is the one to report.
+    const auto* bar = qobject_cast<const TrackBar*>(ControlWidget(id));
+    return bar == nullptr ? 0 : bar->sliderPosition();
+}
+
+bool QtDialogWindow::SetSliderTic(int id, int position) {
+    auto* bar = qobject_cast<TrackBar*>(ControlWidget(id));
+    return bar != nullptr && bar->AddTick(position);
+}
+
+void QtDialogWindow::SetControlValue(int id, int value) {
+    if (auto* gauge = qobject_cast<NeedleGauge*>(ControlWidget(id)))
+        gauge->setValue(value);
+}
+
+int QtDialogWindow::GetControlValue(int id) const {
+    const auto* gauge = qobject_cast<const NeedleGauge*>(ControlWidget(id));
+    return gauge == nullptr ? 0 : gauge->value();
+}
+
+void QtDialogWindow::SetButtonState(int id, bool pushed) {
+    if (auto* button = qobject_cast<QPushButton*>(ControlWidget(id)))
+        button->setDown(pushed);
+}
+
+void QtDialogWindow::SetToolTip(int id, std::string_view text) {
+    if (QWidget* widget = ControlWidget(id))
+        widget->setToolTip(FromUtf8(text));
+}
+
+void QtDialogWindow::SetIcon(const IconDrawing& icon) {
+    setWindowIcon(WindowIcon(icon));
+}
+
+void QtDialogWindow::AddSystemMenuItem(std::uint32_t commandId, std::string_view text) {
+    menuItems_.push_back({commandId, FromUtf8(text)});
+}
+
+void QtDialogWindow::EndDialog(int result) {
+    endResult_ = result;
+    if (inModalLoop_)
+        QDialog::done(result);
+}
+
+void QtDialogWindow::SetTimer(std::uint32_t id, std::uint32_t periodMs) {
+    KillTimer(id);
+    const int qtId = startTimer(static_cast<int>(std::max<std::uint32_t>(periodMs, 1)));
+    if (qtId != 0)
+        timers_[id] = qtId;
+}
+
+bool QtDialogWindow::KillTimer(std::uint32_t id) {
+    const auto it = timers_.find(id);
+    if (it == timers_.end())
+        return false;
+    killTimer(it->second);
+    timers_.erase(it);
+    return true;
+}
+
+void QtDialogWindow::timerEvent(QTimerEvent* event) {
+    for (const auto& [id, qtId] : timers_) {
+        if (qtId == event->timerId()) {
+            handler_.OnTimer(id);
+            return;
+        }
+    }
+    QDialog::timerEvent(event);
+}
+
+void QtDialogWindow::FocusFirstTabStop() {
+    for (const ControlTemplate& control : dialog_.controls) {
+        if ((control.style & kStyleTabStop) == 0 || control.id == kIdStatic)
+            continue;
+        QWidget* widget = ControlWidget(control.id);
+        if (widget != nullptr && widget->isEnabled()) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+int QtDialogWindow::RunModalLoop() {
+    if (!endResult_) {
+        inModalLoop_ = true;
+        exec();
+        inModalLoop_ = false;
+    }
+    return endResult_.value_or(kIdCancel);
+}
+
+void QtDialogWindow::OnButtonClicked(int id) {
+    if (endResult_)
+        return;
+    if (id == kIdOk) {
+        handler_.OnOK();
+    } else if (id == kIdCancel) {
+        handler_.OnCancel();
+    } else {
+        handler_.OnCommand(id);
+    }
+}
+
+void QtDialogWindow::accept() {
+    if (!endResult_)
+        handler_.OnOK();
+}
+
+void QtDialogWindow::reject() {
+    // Esc.
+    if (!endResult_)
+        handler_.OnCancel();
+}
+
+void QtDialogWindow::closeEvent(QCloseEvent* event) {
+    // The close box is the window command Close; the handler may keep the window open.
+    if (!endResult_)
+        OnSystemCommand(kSysCommandClose);
+    if (endResult_) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void QtDialogWindow::OnSystemCommand(std::uint32_t commandId) {
+    if (endResult_)
+        return;
+    if (!handler_.OnSysCommand(commandId) && commandId == kSysCommandClose)
+        handler_.OnCancel();
+}
+
+QMenu* QtDialogWindow::BuildWindowMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction(tr("&Close"), this, [this] { OnSystemCommand(kSysCommandClose); });
+    for (const MenuItem& item : menuItems_) {
+        menu->addSeparator();
+        const std::uint32_t commandId = item.commandId;
+        menu->addAction(item.text, this, [this, commandId] { OnSystemCommand(commandId); });
+    }
+    return menu;
+}
+
+void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = BuildWindowMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+}  // namespace zav::platform::qt

@@ -1,0 +1,102 @@
+#pragma once
+// A dialog window built from a template: one widget per control, placed by converting dialog
+// units with the dialog font's metrics, Tab moving through the tab-stop controls in template
+// order, Enter pressing the default button and Esc cancelling. The window is the presenter's
+// DialogView and DialogTimers; the user's actions reach the presenter's DialogHandler, while
+// changes the presenter makes never come back to it.
+//
+// The desktop offers no system menu a program could extend, so the window's context menu stands
+// in for it: Close, and below a separator each item the presenter added.
+//
+// Each control widget is named "control<id>" (for example "control1001") so tests can find it.
+//
+// Thread: GUI.
+
+#include <QDialog>
+#include <QString>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/qt/qt_message_boxes.h"
+#include "platform/ui/dialog_handler.h"
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/dialog_timers.h"
+#include "platform/ui/dialog_units.h"
+#include "platform/ui/dialog_view.h"
+
+class QMenu;
+
+namespace zav::platform::qt {
+
+class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
+    Q_OBJECT
+
+  public:
+    QtDialogWindow(const DialogTemplate& dialog, DialogHandler& handler, QWidget* owner);
+    ~QtDialogWindow() override;
+
+    // DialogView
+    void EnableControl(int id, bool enable) override;
+    bool IsControlEnabled(int id) const override;
+    void SetFocus(int id) override;
+    void SetSliderRange(int id, int minimum, int maximum, bool redraw) override;
+    void SetSliderPos(int id, int position, bool redraw) override;
+    int GetSliderPos(int id) const override;
+    bool SetSliderTic(int id, int position) override;
+    void SetControlValue(int id, int value) override;
+    int GetControlValue(int id) const override;
+    void SetButtonState(int id, bool pushed) override;
+    void SetToolTip(int id, std::string_view text) override;
+    void SetIcon(const IconDrawing& icon) override;
+    void AddSystemMenuItem(std::uint32_t commandId, std::string_view text) override;
+    MessageBoxes& Messages() override { return boxes_; }
+    DialogTimers& Timers() override { return *this; }
+    void EndDialog(int result) override;
+
+    // DialogTimers
+    void SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
+    bool KillTimer(std::uint32_t id) override;
+
+    // The runner's side.
+    void FocusFirstTabStop();
+    // Shows the window and runs its modal loop until EndDialog; returns at once when the dialog
+    // was ended before it was shown. The result given to EndDialog (Cancel if none was).
+    int RunModalLoop();
+    std::optional<int> EndResult() const { return endResult_; }
+    // The window menu as it would open now (for tests); the caller owns it.
+    QMenu* BuildWindowMenu();
+
+    QWidget* ControlWidget(int id) const;
+    const DialogBaseUnits& BaseUnits() const { return baseUnits_; }
+
+  protected:
+    void accept() override;
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    struct MenuItem {
+        std::uint32_t commandId;
+        QString text;
+    };
+
+    void BuildControls();
+    QWidget* BuildControl(const ControlTemplate& control);
+    void OnButtonClicked(int id);
+    void OnSystemCommand(std::uint32_t commandId);
+
+    const DialogTemplate& dialog_;
+    DialogHandler& handler_;
+    QtMessageBoxes boxes_;
+    DialogBaseUnits baseUnits_;
+    std::map<int, QWidget*> controls_;     // by id; the widgets are children of the window
+    std::map<std::uint32_t, int> timers_;  // dialog timer id -> Qt timer id
+    std::vector<MenuItem> menuItems_;
+    std::optional<int> endResult_;
+    bool inModalLoop_ = false;
+};
+
+}  // namespace zav::platform::qt

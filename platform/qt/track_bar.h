@@ -1,0 +1,43 @@
+#pragma once
+// A slider that behaves like the host's trackbar: tick marks only where the program puts them
+// (plus the two ends), on both sides when asked; a vertical one has its minimum at the top.
+// Every move the user makes is reported as one scroll notification with the host's code;
+// setting the range or position from code reports nothing.
+//
+// Thread: GUI.
+
+#include <QSlider>
+#include <vector>
+
+#include "platform/ui/scroll_code.h"
+
+namespace zav::platform::qt {
+
+class TrackBar : public QSlider {
+    Q_OBJECT
+
+  public:
+    TrackBar(Qt::Orientation orientation, bool ticksBothSides, QWidget* parent);
+
+    // TBM_SETTIC: false (nothing added) for a position outside the range.
+    bool AddTick(int position);
+    const std::vector<int>& Ticks() const { return ticks_; }
+
+    // Changes made by the program; they never come back as userScrolled.
+    void SetRangeQuietly(int minimum, int maximum);
+    void SetPositionQuietly(int position);
+
+  signals:
+    // The user moved the thumb (or is moving it); sliderPosition() is already the new one.
+    void userScrolled(zav::platform::ScrollCode code);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void OnAction(int action);
+
+    std::vector<int> ticks_;
+};
+
+}  // namespace zav::platform::qt

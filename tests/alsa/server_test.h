@@ -1,0 +1,64 @@
+#pragma once
+// The fixture of the tests that need the sound server: skips, saying why, when none answers
+// or the audio sandbox is missing, and puts the virtual microphone back to silence, full volume
+// and unmuted before and after each test.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "platform/audio/wave_format.h"
+#include "sound_server.h"
+
+namespace alsa_test {
+
+class ServerTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (const std::optional<std::string> why = WhyNoServer())
+            GTEST_SKIP() << *why;
+        if (const std::optional<std::string> why = WhyNotTheSandbox())
+            GTEST_SKIP() << *why;
+        const std::optional<SourceFormat> format = DefaultSourceFormat();
+        ASSERT_TRUE(format.has_value()) << "the server has no default source";
+        source_ = *format;
+        ASSERT_TRUE(Restore());
+    }
+
+    void TearDown() override {
+        if (!IsSkipped())
+            Restore();
+    }
+
+    static bool Restore() {
+        return FeedStop() && SetDefaultSourceVolumes({kFullVolume}) && SetDefaultSourceMuted(false);
+    }
+
+    // 16-bit PCM at the virtual microphone's own rate and channels: what passes unchanged.
+    zav::platform::PcmWaveFormat NativeFormat() const {
+        return Pcm16(static_cast<std::uint16_t>(source_.channels), source_.rate);
+    }
+
+    static zav::platform::PcmWaveFormat Pcm16(std::uint16_t channels, std::uint32_t rate) {
+        const auto block = static_cast<std::uint16_t>(channels * 2);
+        return {zav::platform::kWaveFormatPcm, channels, rate, rate * block, block, 16};
+    }
+
+    static constexpr long kFullVolume = 65536;
+    SourceFormat source_;
+};
+
+// Polls condition every few milliseconds until it holds or limit has passed.
+inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+}  // namespace alsa_test

@@ -1,0 +1,193 @@
+// Ending the dialog: OK stores the snapshot, Esc and Close do not; both release everything.
+// The About item of the window menu.
+
+#include <gtest/gtest.h>
+
+#include "dialog_rig.h"
+#include "platform/bytes/little_endian.h"
+#include "voxgauge/resources.h"
+#include "voxgauge/vox_gauge_app.h"
+
+namespace voxgauge_test {
+namespace {
+
+struct StoredRecord {
+    std::uint32_t channels, items, controlId, value, link;
+};
+
+std::vector<StoredRecord> Records(const platform::Bytes& bytes) {
+    std::vector<StoredRecord> records;
+    for (std::size_t at = 0; at + 20 <= bytes.size(); at += 20) {
+        records.push_back({platform::ReadLe32(bytes, at), platform::ReadLe32(bytes, at + 4),
+                           platform::ReadLe32(bytes, at + 8), platform::ReadLe32(bytes, at + 12),
+                           platform::ReadLe32(bytes, at + 16)});
+    }
+    return records;
+}
+
+void ExpectEverythingReleased(Rig& rig) {
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.holdCount(), 0u);
+    EXPECT_FALSE(rig.dialog.HoldsOutputDevice());
+    EXPECT_EQ(rig.dialog.TimerId(), 0u);
+    EXPECT_EQ(rig.window.Timers().RunningCount(), 0u);
+}
+
+TEST(DialogEnd, OkStoresTheSnapshotWithTheVolumeTheUserSet) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
+    rig.Run(300);
+
+    ASSERT_TRUE(rig.window.Click(platform::kIdOk));
+
+    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+    const std::optional<platform::RegistryValue> micEnv = rig.StoredMicEnv();
+    ASSERT_TRUE(micEnv.has_value());
+    EXPECT_EQ(micEnv->type, platform::ValueType::Binary);
+    ASSERT_EQ(micEnv->data.size(), 3u * 20u);
+    // In destination order: the speakers' microphone, then the recording side's (mute, volume).
+    const std::vector<StoredRecord> records = Records(micEnv->data);
+    EXPECT_EQ(records[0].controlId, kMonitorVolumeControl);
+    EXPECT_EQ(records[1].controlId, kMicMuteControl);
+    EXPECT_EQ(records[2].controlId, kMicVolumeControl);
+    EXPECT_EQ(records[2].value, 30000u);
+    for (const StoredRecord& record : records)
+        EXPECT_EQ(record.link, 0u);
+    ExpectEverythingReleased(rig);
+}
+
+TEST(DialogEnd, EnterPressesOk) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+
+    ASSERT_TRUE(rig.window.PressEnter());
+
+    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+    EXPECT_TRUE(rig.StoredMicEnv().has_value());
+}
+
+TEST(DialogEnd, EscapeAndCloseEndWithoutASnapshot) {
+    for (const bool useClose : {false, true}) {
+        SCOPED_TRACE(useClose ? "close box" : "Esc");
+        Rig rig;
+        ASSERT_TRUE(rig.window.Open());
+        rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
+        rig.Run(300);
+
+        if (useClose) {
+            rig.window.ChooseSystemCommand(platform::kSysCommandClose);
+        } else {
+            rig.window.PressEscape();
+        }
+        rig.window.Destroy();
+
+        EXPECT_EQ(rig.window.Result(), platform::kIdCancel);
+        EXPECT_FALSE(rig.StoreHasKey());
+        ExpectEverythingReleased(rig);
+    }
+}
+
+TEST(DialogEnd, DestroyAfterOkFindsEverythingReleasedAlready) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    rig.Run(500);
+    rig.window.Click(platform::kIdOk);
+    const std::uint32_t closes = rig.card.CallCount(sim::SimCall::WaveInClose);
+
+    rig.window.Destroy();
+    rig.Run(500);  // buffers returned by the reset arrive after the engine closed
+
+    EXPECT_EQ(rig.card.CallCount(sim::SimCall::WaveInClose), closes);
+    EXPECT_EQ(rig.card.violationCount(), 0u);
+    ExpectEverythingReleased(rig);
+}
+
+TEST(DialogEnd, NoTickReachesTheGaugeAfterOk) {
+    sim::SimCardConfig config;
+    config.mic = SteadyVoice();
+    Rig rig(config);
+    ASSERT_TRUE(rig.window.Open());
+    rig.window.Click(platform::kIdOk);
+    const std::size_t sets = rig.Gauge().valueSets.size();
+
+    rig.Run(1000);
+
+    EXPECT_EQ(rig.Gauge().valueSets.size(), sets);
+}
+
+TEST(WindowMenu, TheAboutItemOpensTheAboutBox) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+
+    // The low four bits of a window command belong to the host and are ignored.
+    for (const std::uint32_t command : {voxgauge::kIdmAboutBox, voxgauge::kIdmAboutBox | 0x3}) {
+        rig.window.ChooseSystemCommand(command);
+    }
+
+    ASSERT_EQ(rig.runner.Runs().size(), 2u);
+    for (const sim::FakeRun& run : rig.runner.Runs()) {
+        EXPECT_EQ(run.templateId, voxgauge::kIddAboutBox);
+        EXPECT_EQ(run.result, platform::kIdOk);
+        EXPECT_TRUE(run.endedByUser);
+    }
+    EXPECT_FALSE(rig.window.Ended());
+}
+
+TEST(WindowMenu, OtherCommandsAreLeftToTheWindow) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    constexpr std::uint32_t kSysCommandMove = 0xF010;
+
+    EXPECT_FALSE(rig.dialog.OnSysCommand(kSysCommandMove));
+    EXPECT_FALSE(rig.dialog.OnSysCommand(0x0020));
+    EXPECT_TRUE(rig.runner.Runs().empty());
+}
+
+TEST(Application, RunsTheDialogToItsEndAndAnswersFalse) {
+    sim::SimCardConfig config;
+    config.mic = SteadyVoice();
+    Rig rig(config);
+    voxgauge::CVoxGaugeApp app({rig.card, rig.mixer, rig.store, rig.dispatcher, rig.runner});
+    int gaugeSeen = -1;
+    rig.runner.SetScript(voxgauge::kIddMicSetup, [&](sim::FakeDialog& window) {
+        for (int step = 0; step < 50; ++step) {
+            rig.card.AdvanceBy(10);
+            rig.dispatcher.RunPending();
+            window.Timers().Advance(10);
+        }
+        gaugeSeen = window.View().Control(voxgauge::kIdcLevelGauge).value;
+        window.Click(platform::kIdOk);
+    });
+
+    EXPECT_FALSE(app.InitInstance());
+
+    EXPECT_EQ(gaugeSeen, 11);
+    EXPECT_EQ(app.DialogResult(), platform::kIdOk);
+    EXPECT_TRUE(rig.StoredMicEnv().has_value());
+    // Leaving InitInstance destroyed the dialog: capture and mixer are closed.
+    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
+}
+
+TEST(Resources, TemplatePositionsAndTextsAreTheOnesTheDialogIsBuiltFrom) {
+    const platform::DialogTemplate& dialog = voxgauge::MicSetupTemplate();
+    EXPECT_EQ(dialog.caption, "ZAV Microphone Setup");
+    EXPECT_EQ(dialog.width, 230);
+    EXPECT_EQ(dialog.height, 202);
+    ASSERT_EQ(dialog.controls.size(), 10u);
+    const platform::ControlTemplate* ok = dialog.Find(platform::kIdOk);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->kind, platform::ControlKind::DefaultPushButton);
+    EXPECT_EQ(ok->rect, (platform::DialogRect{175, 183, 50, 14}));
+    const platform::ControlTemplate* gauge = dialog.Find(voxgauge::kIdcLevelGauge);
+    ASSERT_NE(gauge, nullptr);
+    EXPECT_EQ(gauge->rect, (platform::DialogRect{55, 26, 118, 74}));
+    EXPECT_EQ(dialog.controls[5].text,
+              "Speak into the microphone in a normal tone of voice until the volume needle is at "
+              "\"Just Right !\".  You can adjust the microphone volume using the slider control "
+              "below.");
+}
+
+}  // namespace
+}  // namespace voxgauge_test

@@ -1,0 +1,59 @@
+// The test clock for dialog timers: ticks in time order, and changes made by a tick take effect
+// at once.
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/sim/manual_timers.h"
+
+namespace {
+
+using zav::platform::sim::ManualTimers;
+
+TEST(ManualTimers, TicksArriveInTimeOrderWithTiesByIdentifier) {
+    ManualTimers timers;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> ticks;
+    timers.Bind([&](std::uint32_t id) { ticks.emplace_back(timers.NowMs(), id); });
+    timers.SetTimer(7, 30);
+    timers.SetTimer(3, 20);
+
+    timers.Advance(60);
+
+    const std::vector<std::pair<std::uint64_t, std::uint32_t>> expected{
+        {20, 3}, {30, 7}, {40, 3}, {60, 3}, {60, 7}};
+    EXPECT_EQ(ticks, expected);
+    EXPECT_EQ(timers.NowMs(), 60u);
+}
+
+TEST(ManualTimers, ATimerKilledByATickDeliversNothingMore) {
+    ManualTimers timers;
+    int ticks = 0;
+    timers.Bind([&](std::uint32_t id) {
+        ++ticks;
+        timers.KillTimer(id);
+    });
+    timers.SetTimer(100, 100);
+
+    timers.Advance(1000);
+
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(timers.IsRunning(100));
+    EXPECT_FALSE(timers.KillTimer(100));
+}
+
+TEST(ManualTimers, SettingARunningTimerRestartsItsPeriod) {
+    ManualTimers timers;
+    std::vector<std::uint64_t> at;
+    timers.Bind([&](std::uint32_t) { at.push_back(timers.NowMs()); });
+    timers.SetTimer(1, 100);
+    timers.Advance(50);
+    timers.SetTimer(1, 100);
+
+    timers.Advance(200);
+
+    EXPECT_EQ(at, (std::vector<std::uint64_t>{150, 250}));
+}
+
+}  // namespace

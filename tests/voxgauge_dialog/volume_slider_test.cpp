@@ -1,0 +1,144 @@
+// The volume slider and the mixer's microphone volume stay in step.
+
+#include <gtest/gtest.h>
+
+#include "dialog_rig.h"
+
+namespace voxgauge_test {
+namespace {
+
+using platform::ScrollCode;
+using sim::MixerCall;
+
+TEST(VolumeSlider, EveryNotificationWritesThePosition) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    const std::uint32_t writesBefore = rig.mixer.CallCount(MixerCall::SetControlDetails);
+
+    const struct {
+        int position;
+        ScrollCode code;
+    } moves[] = {
+        {30000, ScrollCode::ThumbTrack},
+        {31000, ScrollCode::ThumbTrack},
+        {31000, ScrollCode::ThumbPosition},
+        {31000, ScrollCode::EndTrack},
+        {31001, ScrollCode::LineDown},
+        {20000, ScrollCode::PageUp},
+        {0, ScrollCode::Top},
+        {65535, ScrollCode::Bottom},
+    };
+    std::uint32_t writes = 0;
+    for (const auto& move : moves) {
+        ASSERT_TRUE(rig.window.MoveSlider(voxgauge::kIdcMicVolume, move.position, move.code));
+        ++writes;
+        EXPECT_EQ(rig.MixerMicVolume(), static_cast<std::uint32_t>(move.position))
+            << "code " << static_cast<int>(move.code);
+        EXPECT_EQ(rig.mixer.CallCount(MixerCall::SetControlDetails), writesBefore + writes);
+    }
+}
+
+TEST(VolumeSlider, TheMixersAnswerToADragLeavesTheThumbWhereItWas) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+
+    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 12345);
+    rig.dispatcher.RunPending();  // the mixer's change notification for our own write
+
+    EXPECT_EQ(rig.Slider().position, 12345);
+    EXPECT_EQ(rig.MixerMicVolume(), 12345u);
+}
+
+TEST(VolumeSlider, AChangeMadeElsewhereMovesTheSlider) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+
+    ASSERT_EQ(rig.mixer.SetControlValues(0, kMicVolumeControl, {23456}),
+              platform::MixerResult::NoError);
+    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));  // not before it arrives
+    rig.dispatcher.RunPending();
+
+    EXPECT_EQ(rig.Slider().position, 23456);
+    EXPECT_EQ(rig.dialog.Mixer().Volume(), 23456u);
+}
+
+TEST(VolumeSlider, ANotificationForAnotherControlOrLineResetsTheSliderToTheLastVolume) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
+    rig.dispatcher.RunPending();
+    const std::uint32_t readsBefore = rig.mixer.CallCount(MixerCall::GetControlDetails);
+
+    // The thumb has wandered without a notification; the next one puts it back.
+    rig.window.View().UserMovesThumb(voxgauge::kIdcMicVolume, 100);
+    rig.mixer.SetControlValues(0, kSpeakersVolumeControl, {1234});
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.Slider().position, 30000);
+
+    rig.window.View().UserMovesThumb(voxgauge::kIdcMicVolume, 200);
+    rig.mixer.ChangeLine(0, kSpeakersLine);
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.Slider().position, 30000);
+
+    // Neither notification was about the microphone, so the volume was not read again.
+    EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), readsBefore);
+}
+
+TEST(VolumeSlider, ALineChangeOfTheMicrophoneReadsTheVolumeAgain) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    const std::uint32_t readsBefore = rig.mixer.CallCount(MixerCall::GetControlDetails);
+
+    rig.mixer.ChangeLine(0, kRecordingMicLine);
+    rig.dispatcher.RunPending();
+
+    EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), readsBefore + 1);
+    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));
+}
+
+TEST(VolumeSlider, WithoutAVolumeControlTheSliderRestsDisabledAtZero) {
+    Rig rig({}, TestMixer(/*withVolume=*/false));
+    ASSERT_TRUE(rig.window.Open());
+
+    EXPECT_FALSE(rig.Slider().enabled);
+    EXPECT_EQ(rig.Slider().position, 0);
+    EXPECT_FALSE(rig.window.MoveSlider(voxgauge::kIdcMicVolume, 5000));
+    // A direct scroll message (as from the keyboard of a stale window) changes nothing either.
+    rig.dialog.OnHScroll(voxgauge::kIdcMicVolume, ScrollCode::EndTrack);
+    rig.mixer.SetControlValues(0, kMicMuteControl, {1});
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.Slider().position, 0);
+
+    for (const sim::MixerCallRecord& call : rig.mixer.CallLog()) {
+        EXPECT_NE(call.call, MixerCall::SetControlDetails);
+        if (call.call == MixerCall::GetControlDetails) {
+            ADD_FAILURE() << "volume read with control " << call.controlId;
+        }
+    }
+}
+
+TEST(VolumeSlider, WithoutAnyMixerTheDialogStillRuns) {
+    Rig rig({}, sim::MixerTopology{});
+    ASSERT_TRUE(rig.window.Open());
+
+    EXPECT_FALSE(rig.Slider().enabled);
+    EXPECT_TRUE(rig.window.Click(platform::kIdOk));
+    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+    EXPECT_FALSE(rig.StoreHasKey());
+}
+
+TEST(VolumeSlider, NotificationsAfterTheWindowIsGoneMoveNothing) {
+    Rig rig;
+    ASSERT_TRUE(rig.window.Open());
+    rig.window.PressEscape();
+    rig.window.Destroy();
+    const std::size_t setsBefore = rig.Slider().positionSets.size();
+
+    rig.mixer.SetControlValues(0, kMicVolumeControl, {777});
+    rig.dispatcher.RunPending();
+
+    EXPECT_EQ(rig.Slider().positionSets.size(), setsBefore);
+}
+
+}  // namespace
+}  // namespace voxgauge_test
