@@ -14,7 +14,7 @@ class QObject;
 namespace zav::platform::qt {
 
 class QtDispatcher : public Dispatcher {
-public:
+  public:
     QtDispatcher();
     ~QtDispatcher() override;
     QtDispatcher(const QtDispatcher&) = delete;
@@ -24,7 +24,7 @@ public:
     void Send(Task task) override;
     bool OnDialogThread() const override;
 
-private:
+  private:
     // Receives the queued calls; lives on the GUI thread.
     std::unique_ptr<QObject> context_;
 };
