@@ -283,6 +283,14 @@ MixerResult AlsaMixerSession::CheckShape(const ControlRef& ref,
     return MixerResult::NoError;
 }
 
+MixerResult AlsaMixerSession::FindShaped(const MixerControlDetails& details,
+                                         std::optional<ControlRef>& found) const {
+    found = FindControl(details.controlId);
+    if (!found)
+        return MixerResult::InvalidControl;
+    return CheckShape(*found, details);
+}
+
 bool AlsaMixerSession::ReadLocked(const ControlRef& ref, std::vector<std::uint32_t>& values) const {
     snd_mixer_elem_t* element = ref.line->element;
     if (element == nullptr)
@@ -309,11 +317,9 @@ MixerResult AlsaMixerSession::Details(ControlDetailsQuery query, MixerControlDet
         return MixerResult::NotSupported;
     if (query != ControlDetailsQuery::Value)
         return MixerResult::InvalidFlag;
-    const std::optional<ControlRef> found = FindControl(details.controlId);
-    if (!found)
-        return MixerResult::InvalidControl;
-    if (MixerResult shape = CheckShape(*found, details); shape != MixerResult::NoError)
-        return shape;
+    std::optional<ControlRef> found;
+    if (MixerResult result = FindShaped(details, found); result != MixerResult::NoError)
+        return result;
     std::lock_guard lock(mutex_);
     CatchUpLocked();  // values changed elsewhere are read as they are now
     std::vector<std::uint32_t> values;
@@ -333,11 +339,9 @@ MixerResult AlsaMixerSession::SetDetails(ControlDetailsSet how,
         return MixerResult::NotSupported;
     if (how != ControlDetailsSet::Value)
         return MixerResult::InvalidFlag;
-    const std::optional<ControlRef> found = FindControl(details.controlId);
-    if (!found)
-        return MixerResult::InvalidControl;
-    if (MixerResult shape = CheckShape(*found, details); shape != MixerResult::NoError)
-        return shape;
+    std::optional<ControlRef> found;
+    if (MixerResult result = FindShaped(details, found); result != MixerResult::NoError)
+        return result;
     const std::uint32_t maximum = MaximumOf(found->control->kind);
     for (std::uint32_t c = 0; c < details.channels; ++c) {
         if (details.details[c] > maximum)

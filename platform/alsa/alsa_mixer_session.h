@@ -83,6 +83,9 @@ class AlsaMixerSession {
                          MixerLine& out);
     static void FillControl(const ControlPlan& control, MixerControl& out);
     static MixerResult CheckShape(const ControlRef& ref, const MixerControlDetails& details);
+    // Finds the control that details names (in found) and checks details against it.
+    MixerResult FindShaped(const MixerControlDetails& details,
+                           std::optional<ControlRef>& found) const;
 
     // The control's value per element channel. mutex_ held.
     bool ReadLocked(const ControlRef& ref, std::vector<std::uint32_t>& values) const;

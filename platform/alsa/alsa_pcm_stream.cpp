@@ -102,12 +102,8 @@ MmResult AlsaPcmStream::Queue(WaveHeader& header) {
 
 MmResult AlsaPcmStream::Start() {
     std::lock_guard lock(mutex_);
-    if (closed_)
-        return MmResult::InvalHandle;  // a call that raced with Close
-    if (failed_)
-        return MmResult::NoDriver;
-    if (direction_ != PcmDirection::Capture)
-        return MmResult::NotSupported;
+    if (const MmResult usable = CaptureUsableLocked(); usable != MmResult::NoError)
+        return usable;
     if (running_)
         return MmResult::NoError;
     snd_pcm_t* pcm = pcm_.get();
@@ -125,12 +121,8 @@ MmResult AlsaPcmStream::Start() {
 
 MmResult AlsaPcmStream::Stop() {
     std::lock_guard lock(mutex_);
-    if (closed_)
-        return MmResult::InvalHandle;  // a call that raced with Close
-    if (failed_)
-        return MmResult::NoDriver;
-    if (direction_ != PcmDirection::Capture)
-        return MmResult::NotSupported;
+    if (const MmResult usable = CaptureUsableLocked(); usable != MmResult::NoError)
+        return usable;
     if (!running_)
         return MmResult::NoError;
     CaptureLocked();  // what the device has recorded so far still goes into the buffer
@@ -160,10 +152,8 @@ MmResult AlsaPcmStream::Reset() {
 
 MmResult AlsaPcmStream::Position(std::uint32_t& bytes) {
     std::lock_guard lock(mutex_);
-    if (closed_)
-        return MmResult::InvalHandle;  // a call that raced with Close
-    if (failed_)
-        return MmResult::NoDriver;
+    if (const MmResult usable = UsableLocked(); usable != MmResult::NoError)
+        return usable;
     if (direction_ == PcmDirection::Capture) {
         // What the device holds already belongs to the position: fetch it into the buffer.
         if (running_) {
@@ -267,6 +257,20 @@ void AlsaPcmStream::WakeLocked() {
     wake_.Signal();
 }
 
+MmResult AlsaPcmStream::UsableLocked() const {
+    if (closed_)
+        return MmResult::InvalHandle;  // a call that raced with Close
+    if (failed_)
+        return MmResult::NoDriver;
+    return MmResult::NoError;
+}
+
+MmResult AlsaPcmStream::CaptureUsableLocked() const {
+    if (const MmResult usable = UsableLocked(); usable != MmResult::NoError)
+        return usable;
+    return direction_ == PcmDirection::Capture ? MmResult::NoError : MmResult::NotSupported;
+}
+
 void AlsaPcmStream::ReturnLocked(WaveHeader* header) {
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
         if (*it == header) {
@@ -276,17 +280,23 @@ void AlsaPcmStream::ReturnLocked(WaveHeader* header) {
             break;
         }
     }
+    NotifyDoneLocked(header);
+}
+
+void AlsaPcmStream::ReturnWrittenFrontLocked() {
+    WaveHeader* header = written_.front().header;
+    written_.pop_front();
+    NotifyDoneLocked(header);
+}
+
+void AlsaPcmStream::NotifyDoneLocked(WaveHeader* header) {
     header->flags = (header->flags & ~std::uint32_t{kWaveHeaderInQueue}) | kWaveHeaderDone;
     notices_.push_back(Notice{dataNotice_, header});
 }
 
 void AlsaPcmStream::ReturnAllLocked() {
-    while (!written_.empty()) {
-        WaveHeader* header = written_.front().header;
-        written_.pop_front();
-        header->flags = (header->flags & ~std::uint32_t{kWaveHeaderInQueue}) | kWaveHeaderDone;
-        notices_.push_back(Notice{dataNotice_, header});
-    }
+    while (!written_.empty())
+        ReturnWrittenFrontLocked();
     while (!queue_.empty())
         ReturnLocked(queue_.front());
     headOffset_ = 0;

@@ -89,7 +89,18 @@ class AlsaPcmStream {
         std::uint64_t end = 0;  // the position just past its last byte
     };
 
+    // How a transfer loop goes on after a call to the device.
+    enum class DeviceStep {
+        Proceed,  // the call succeeded: use its result
+        Retry,    // the device was recovered: try again
+        Stop,     // nothing more to do now, or the device has failed
+    };
+
     void Run(std::stop_token stop);
+    // InvalHandle once closed, NoDriver once failed; mutex_ held.
+    MmResult UsableLocked() const;
+    // UsableLocked, and NotSupported on a playback stream.
+    MmResult CaptureUsableLocked() const;
     void DeliverOne(std::unique_lock<std::mutex>& lock);
     bool WantsDeviceLocked() const;
     void WaitForDeviceLocked(std::unique_lock<std::mutex>& lock);
@@ -101,12 +112,19 @@ class AlsaPcmStream {
     void PlaybackLocked();
     // Tries to bring the device back after error; false when it failed for good.
     bool RecoverLocked(int error, const char* operation);
+    // What the device can take or give now, in avail; recovers from an error.
+    DeviceStep AvailableLocked(snd_pcm_sframes_t& avail);
+    // Looks at what a read or write (operation) gave; recovers from an error.
+    DeviceStep TransferredLocked(snd_pcm_sframes_t result, const char* operation);
     void FailLocked(int error, const char* operation);
     // Playback: the position the device has played up to, never moving back.
     std::uint64_t PlayedLocked();
     void CompletePlayedLocked();
     void FinishWritingFrontLocked();
     void ReturnLocked(WaveHeader* header);
+    void ReturnWrittenFrontLocked();
+    // Marks header done and queues its callback.
+    void NotifyDoneLocked(WaveHeader* header);
     void ReturnAllLocked();
     // Drops what the device holds and prepares it for a new start.
     bool RestartDeviceLocked(const char* operation);

@@ -27,14 +27,12 @@ void AlsaPcmStream::CaptureLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
     while (running_ && !failed_) {
-        const snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
-        if (avail < 0) {
-            if (!RecoverLocked(static_cast<int>(avail), "snd_pcm_avail_update"))
-                return;
-            continue;
-        }
-        if (avail == 0)
+        snd_pcm_sframes_t avail = 0;
+        if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
+            if (step == DeviceStep::Retry)
+                continue;
             return;
+        }
         std::uint8_t* target = scratch_.data();
         snd_pcm_uframes_t frames = scratch_.size() / frameBytes;
         WaveHeader* header = queue_.empty() ? nullptr : queue_.front();
@@ -49,14 +47,12 @@ void AlsaPcmStream::CaptureLocked() {
         }
         frames = std::min(frames, static_cast<snd_pcm_uframes_t>(avail));
         const snd_pcm_sframes_t got = snd_pcm_readi(pcm, target, frames);
-        if (got == -EAGAIN)
+        if (const DeviceStep step = TransferredLocked(got, "snd_pcm_readi");
+            step != DeviceStep::Proceed) {
+            if (step == DeviceStep::Retry)
+                continue;
             return;
-        if (got < 0) {
-            if (!RecoverLocked(static_cast<int>(got), "snd_pcm_readi"))
-                return;
-            continue;
         }
-        recoveries_ = 0;
         if (header == nullptr)
             continue;  // no buffer waiting: the samples are lost, as on the host
         const auto bytes = static_cast<std::uint32_t>(got) * frameBytes;
@@ -70,15 +66,15 @@ void AlsaPcmStream::CaptureLocked() {
 void AlsaPcmStream::PlaybackLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
+    // Stopping here on a failure is the same as returning: the failure has set failed_, so
+    // nothing below the loop runs.
     while (!failed_ && !queue_.empty()) {
-        const snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
-        if (avail < 0) {
-            if (!RecoverLocked(static_cast<int>(avail), "snd_pcm_avail_update"))
-                return;
-            continue;
-        }
-        if (avail == 0)
+        snd_pcm_sframes_t avail = 0;
+        if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
+            if (step == DeviceStep::Retry)
+                continue;
             break;
+        }
         WaveHeader& header = *queue_.front();
         const std::uint32_t left = (header.bufferLength - headOffset_) / frameBytes;
         if (left == 0) {
@@ -88,14 +84,12 @@ void AlsaPcmStream::PlaybackLocked() {
         const auto frames =
             std::min(static_cast<snd_pcm_uframes_t>(left), static_cast<snd_pcm_uframes_t>(avail));
         const snd_pcm_sframes_t put = snd_pcm_writei(pcm, header.data + headOffset_, frames);
-        if (put == -EAGAIN)
+        if (const DeviceStep step = TransferredLocked(put, "snd_pcm_writei");
+            step != DeviceStep::Proceed) {
+            if (step == DeviceStep::Retry)
+                continue;
             break;
-        if (put < 0) {
-            if (!RecoverLocked(static_cast<int>(put), "snd_pcm_writei"))
-                return;
-            continue;
         }
-        recoveries_ = 0;
         const auto bytes = static_cast<std::uint32_t>(put) * frameBytes;
         headOffset_ += bytes;
         position_ += bytes;
@@ -146,12 +140,28 @@ void AlsaPcmStream::CompletePlayedLocked() {
     if (written_.empty())
         return;
     const std::uint64_t played = PlayedLocked();
-    while (!written_.empty() && written_.front().end <= played) {
-        WaveHeader* header = written_.front().header;
-        written_.pop_front();
-        header->flags = (header->flags & ~std::uint32_t{kWaveHeaderInQueue}) | kWaveHeaderDone;
-        notices_.push_back(Notice{dataNotice_, header});
+    while (!written_.empty() && written_.front().end <= played)
+        ReturnWrittenFrontLocked();
+}
+
+AlsaPcmStream::DeviceStep AlsaPcmStream::AvailableLocked(snd_pcm_sframes_t& avail) {
+    avail = snd_pcm_avail_update(pcm_.get());
+    if (avail < 0) {
+        return RecoverLocked(static_cast<int>(avail), "snd_pcm_avail_update") ? DeviceStep::Retry
+                                                                              : DeviceStep::Stop;
     }
+    return avail == 0 ? DeviceStep::Stop : DeviceStep::Proceed;
+}
+
+AlsaPcmStream::DeviceStep AlsaPcmStream::TransferredLocked(snd_pcm_sframes_t result,
+                                                           const char* operation) {
+    if (result == -EAGAIN)
+        return DeviceStep::Stop;
+    if (result < 0)
+        return RecoverLocked(static_cast<int>(result), operation) ? DeviceStep::Retry
+                                                                  : DeviceStep::Stop;
+    recoveries_ = 0;
+    return DeviceStep::Proceed;
 }
 
 bool AlsaPcmStream::RecoverLocked(int error, const char* operation) {

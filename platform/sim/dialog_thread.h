@@ -6,24 +6,19 @@
 // Thread: Post, Send, OnDialogThread and Flush from any thread; the destructor not from the
 // loop's own thread.
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
 
-#include "platform/ui/dispatcher.h"
+#include "platform/sim/task_queue_dispatcher.h"
 
 namespace zav::platform::sim {
 
-class DialogThread final : public Dispatcher {
+class DialogThread final : public TaskQueueDispatcher {
   public:
     DialogThread();
     ~DialogThread() override;
     DialogThread(const DialogThread&) = delete;
     DialogThread& operator=(const DialogThread&) = delete;
 
-    void Post(Task task) override;
-    void Send(Task task) override;
     bool OnDialogThread() const override;
 
     // Returns once every task posted before the call has run.
@@ -32,10 +27,7 @@ class DialogThread final : public Dispatcher {
   private:
     void Loop(std::stop_token stop);
 
-    std::mutex mutex_;
-    std::condition_variable_any posted_;
-    std::deque<Task> tasks_;
-    std::jthread thread_;  // last: starts after the queue exists, joins before it goes
+    std::jthread thread_;  // starts after the queue exists, joins before it goes
 };
 
 }  // namespace zav::platform::sim

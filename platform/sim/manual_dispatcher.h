@@ -7,22 +7,17 @@
 // the dialog thread runs the queue.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <mutex>
 #include <thread>
 
-#include "platform/ui/dispatcher.h"
+#include "platform/sim/task_queue_dispatcher.h"
 
 namespace zav::platform::sim {
 
-class ManualDispatcher final : public Dispatcher {
+class ManualDispatcher final : public TaskQueueDispatcher {
   public:
     ManualDispatcher();
 
-    void Post(Task task) override;
-    void Send(Task task) override;
     bool OnDialogThread() const override;
 
     // Runs queued tasks, and those they post, until the queue is empty. Gives the number run.
@@ -32,12 +27,7 @@ class ManualDispatcher final : public Dispatcher {
     std::size_t pendingCount() const;
 
   private:
-    bool RunOne(std::unique_lock<std::mutex>& lock);
-
     const std::thread::id dialogThread_;
-    mutable std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<Task> tasks_;
 };
 
 }  // namespace zav::platform::sim

@@ -1,10 +1,12 @@
 // The simulated card's clock, threads, callback delivery, rule checks and output hold. The
-// wave-input and wave-output calls are in sim_wave_in.cpp and sim_wave_out.cpp.
+// wave calls are in sim_wave_streams.h (shared), sim_wave_in.cpp and sim_wave_out.cpp.
 
 #include "platform/sim/sim_sound_card.h"
 
 #include <string>
 #include <utility>
+
+#include "platform/sim/sim_wave_streams.h"
 
 namespace zav::platform::sim {
 
@@ -67,14 +69,8 @@ SimSoundCard::SimSoundCard(SimCardConfig config)
 SimSoundCard::~SimSoundCard() {
     StopThreads();
     std::lock_guard lock(mutex_);
-    for (const auto& [handle, stream] : inputs_) {
-        Violation("wave input device left open (handle " + std::to_string(handle) + ", " +
-                  std::to_string(stream.queue.size()) + " buffers queued)");
-    }
-    for (const auto& [handle, stream] : outputs_) {
-        Violation("wave output device left open (handle " + std::to_string(handle) + ", " +
-                  std::to_string(stream.queue.size()) + " buffers queued)");
-    }
+    ReportLeftOpen<InputStream>();
+    ReportLeftOpen<OutputStream>();
     if (holds_ > 0)
         Violation("output hold outlives the sound card");
 }
@@ -252,21 +248,6 @@ bool SimSoundCard::Intact(const QueuedBuffer& buffer) const {
            (header.flags & kHeld) == kHeld;
 }
 
-bool SimSoundCard::DeviceBusy(Direction direction, std::uint32_t deviceId) const {
-    if (direction == Direction::In) {
-        for (const auto& [handle, stream] : inputs_) {
-            if (stream.deviceId == deviceId)
-                return true;
-        }
-    } else {
-        for (const auto& [handle, stream] : outputs_) {
-            if (stream.deviceId == deviceId)
-                return true;
-        }
-    }
-    return false;
-}
-
 bool SimSoundCard::DuplexBlocked(Direction opening) const {
     if (config_.fullDuplex)
         return false;
@@ -301,7 +282,7 @@ void SimSoundCard::RecordInto(std::uint32_t handle, InputStream& stream, std::ui
         }
         const QueuedBuffer& queued = stream.queue.front();
         if (!Intact(queued)) {
-            Violation("a queued input buffer's header was changed while the device held it");
+            Violation(InputStream::kHeaderChanged);
             stream.queue.pop_front();
             continue;
         }
@@ -327,7 +308,7 @@ void SimSoundCard::RecordInto(std::uint32_t handle, InputStream& stream, std::ui
         stream.signalFrame += count;
         frames -= count;
         if (header.bufferLength - header.bytesRecorded < block)
-            ReturnInput(handle, stream);
+            ReturnBuffer(handle, stream);
     }
 }
 
@@ -343,7 +324,7 @@ void SimSoundCard::PlayFrom(std::uint32_t handle, OutputStream& stream, std::uin
     while (bytes > 0 && !stream.queue.empty()) {
         const QueuedBuffer& queued = stream.queue.front();
         if (!Intact(queued)) {
-            Violation("a written output buffer's header was changed while the device held it");
+            Violation(OutputStream::kHeaderChanged);
             stream.queue.pop_front();
             stream.headOffset = 0;
             continue;
@@ -357,36 +338,13 @@ void SimSoundCard::PlayFrom(std::uint32_t handle, OutputStream& stream, std::uin
         stream.position += count;
         bytes -= count;
         if (stream.headOffset == queued.length)
-            ReturnOutput(handle, stream);
+            ReturnBuffer(handle, stream);
     }
     // Time without anything to play is not owed to the next buffer.
     if (stream.queue.empty()) {
         stream.playMicros = 0;
         stream.playedInRun = 0;
     }
-}
-
-void SimSoundCard::ReturnInput(std::uint32_t handle, InputStream& stream) {
-    WaveHeader* header = stream.queue.front().header;
-    stream.queue.pop_front();
-    header->flags = (header->flags & ~std::uint32_t{kWaveHeaderInQueue}) | kWaveHeaderDone;
-    if (!stream.callback)
-        return;
-    Notify(Direction::In, handle, [callback = stream.callback, handle, header] {
-        callback(WaveInHandle{handle}, WaveMessage::InData, header);
-    });
-}
-
-void SimSoundCard::ReturnOutput(std::uint32_t handle, OutputStream& stream) {
-    WaveHeader* header = stream.queue.front().header;
-    stream.queue.pop_front();
-    stream.headOffset = 0;
-    header->flags = (header->flags & ~std::uint32_t{kWaveHeaderInQueue}) | kWaveHeaderDone;
-    if (!stream.callback)
-        return;
-    Notify(Direction::Out, handle, [callback = stream.callback, handle, header] {
-        callback(WaveOutHandle{handle}, WaveMessage::OutDone, header);
-    });
 }
 
 void SimSoundCard::Notify(Direction direction, std::uint32_t handle, std::function<void()> invoke) {

@@ -99,48 +99,6 @@ class SimSoundCard final : public AudioSystem {
     std::vector<std::uint8_t> PlayedBytes(std::uint32_t deviceId) const;
 
   private:
-    class SimWaveIn final : public WaveInApi {
-      public:
-        explicit SimWaveIn(SimSoundCard& card) : card_(card) {}
-        std::uint32_t GetNumDevs() override;
-        MmResult GetDevCaps(std::uint32_t deviceId, WaveInCaps& caps) override;
-        MmResult Open(WaveInHandle& handle, std::uint32_t deviceId, const PcmWaveFormat& format,
-                      WaveInCallback callback) override;
-        MmResult PrepareHeader(WaveInHandle handle, WaveHeader& header) override;
-        MmResult UnprepareHeader(WaveInHandle handle, WaveHeader& header) override;
-        MmResult AddBuffer(WaveInHandle handle, WaveHeader& header) override;
-        MmResult Start(WaveInHandle handle) override;
-        MmResult Stop(WaveInHandle handle) override;
-        MmResult Reset(WaveInHandle handle) override;
-        MmResult GetPosition(WaveInHandle handle, std::uint32_t& bytes) override;
-        MmResult Close(WaveInHandle handle) override;
-        MmResult GetErrorText(MmResult result, std::string& text) override;
-
-      private:
-        SimSoundCard& card_;
-    };
-
-    class SimWaveOut final : public WaveOutApi {
-      public:
-        explicit SimWaveOut(SimSoundCard& card) : card_(card) {}
-        std::uint32_t GetNumDevs() override;
-        MmResult GetDevCaps(std::uint32_t deviceId, WaveOutCaps& caps) override;
-        MmResult Open(WaveOutHandle& handle, std::uint32_t deviceId, const PcmWaveFormat& format,
-                      WaveOutCallback callback) override;
-        MmResult PrepareHeader(WaveOutHandle handle, WaveHeader& header) override;
-        MmResult UnprepareHeader(WaveOutHandle handle, WaveHeader& header) override;
-        MmResult Write(WaveOutHandle handle, WaveHeader& header) override;
-        MmResult GetPosition(WaveOutHandle handle, std::uint32_t& bytes) override;
-        MmResult Reset(WaveOutHandle handle) override;
-        MmResult Close(WaveOutHandle handle) override;
-        MmResult GetErrorText(MmResult result, std::string& text) override;
-
-      private:
-        SimSoundCard& card_;
-    };
-
-    class SimOutputHold;
-
     // A buffer as it was when queued, to notice a header changed behind the device's back.
     struct QueuedBuffer {
         WaveHeader* header = nullptr;
@@ -148,30 +106,131 @@ class SimSoundCard final : public AudioSystem {
         std::uint32_t length = 0;
     };
 
-    struct InputStream {
+    enum class Direction { In, Out };
+
+    // The calls of one direction, as counted and named for failures and rule breaches.
+    struct WaveCalls {
+        SimCall getNumDevs;
+        SimCall getDevCaps;
+        SimCall open;
+        SimCall prepare;
+        SimCall unprepare;
+        SimCall queue;  // AddBuffer or Write
+        SimCall getPosition;
+        SimCall reset;
+        SimCall close;
+        SimCall getErrorText;
+    };
+
+    // What an open device of either direction holds. Each direction's record adds its handle,
+    // callback and caps types, its messages and calls, and hooks for what differs: Queued (a
+    // buffer was added), Returned (the first buffer went back) and Rewind (the device was reset).
+    struct StreamRecord {
         std::uint32_t deviceId = 0;
         PcmWaveFormat format;
-        WaveInCallback callback;
         std::deque<QueuedBuffer> queue;
+        std::uint64_t position = 0;  // bytes recorded or played since open or reset
+    };
+
+    struct InputStream : StreamRecord {
+        using Handle = WaveInHandle;
+        using Callback = WaveInCallback;
+        using Caps = WaveInCaps;
+        static constexpr Direction kDirection = Direction::In;
+        static constexpr WaveMessage kOpenMessage = WaveMessage::InOpen;
+        static constexpr WaveMessage kDataMessage = WaveMessage::InData;
+        static constexpr WaveMessage kCloseMessage = WaveMessage::InClose;
+        static constexpr const char* kName = "wave input";
+        static constexpr const char* kHeaderChanged =
+            "a queued input buffer's header was changed while the device held it";
+        static constexpr WaveCalls kCalls{
+            SimCall::WaveInGetNumDevs,    SimCall::WaveInGetDevCaps,      SimCall::WaveInOpen,
+            SimCall::WaveInPrepareHeader, SimCall::WaveInUnprepareHeader, SimCall::WaveInAddBuffer,
+            SimCall::WaveInGetPosition,   SimCall::WaveInReset,           SimCall::WaveInClose,
+            SimCall::WaveInGetErrorText};
+
+        Callback callback;
         bool running = false;
         std::uint64_t runMicros = 0;    // time run since open or reset
         std::uint64_t framesDue = 0;    // frames that time has brought since open or reset
         std::uint64_t signalFrame = 0;  // the microphone's frame counter, since open
-        std::uint64_t position = 0;     // bytes recorded since open or reset
+
+        void Queued(WaveHeader& header) { header.bytesRecorded = 0; }
+        void Returned() {}
+        void Rewind() {
+            running = false;
+            runMicros = 0;
+            framesDue = 0;
+        }
     };
 
-    struct OutputStream {
-        std::uint32_t deviceId = 0;
-        PcmWaveFormat format;
-        WaveOutCallback callback;
-        std::deque<QueuedBuffer> queue;
+    struct OutputStream : StreamRecord {
+        using Handle = WaveOutHandle;
+        using Callback = WaveOutCallback;
+        using Caps = WaveOutCaps;
+        static constexpr Direction kDirection = Direction::Out;
+        static constexpr WaveMessage kOpenMessage = WaveMessage::OutOpen;
+        static constexpr WaveMessage kDataMessage = WaveMessage::OutDone;
+        static constexpr WaveMessage kCloseMessage = WaveMessage::OutClose;
+        static constexpr const char* kName = "wave output";
+        static constexpr const char* kHeaderChanged =
+            "a written output buffer's header was changed while the device held it";
+        static constexpr WaveCalls kCalls{
+            SimCall::WaveOutGetNumDevs,    SimCall::WaveOutGetDevCaps,      SimCall::WaveOutOpen,
+            SimCall::WaveOutPrepareHeader, SimCall::WaveOutUnprepareHeader, SimCall::WaveOutWrite,
+            SimCall::WaveOutGetPosition,   SimCall::WaveOutReset,           SimCall::WaveOutClose,
+            SimCall::WaveOutGetErrorText};
+
+        Callback callback;
         std::uint32_t headOffset = 0;   // bytes of the first queued buffer already played
         std::uint64_t playMicros = 0;   // time played since the queue last ran dry
         std::uint64_t playedInRun = 0;  // bytes played in that time
-        std::uint64_t position = 0;     // bytes played since open or reset
+
+        void Queued(WaveHeader&) {}
+        void Returned() { headOffset = 0; }
+        void Rewind() {
+            headOffset = 0;
+            playMicros = 0;
+            playedInRun = 0;
+        }
     };
 
-    enum class Direction { In, Out };
+    // The calls both directions' interfaces share; each forwards to the card's template for
+    // its stream record.
+    template <typename Api, typename Stream>
+    class SimWave : public Api {
+      public:
+        explicit SimWave(SimSoundCard& card) : card_(card) {}
+        std::uint32_t GetNumDevs() final;
+        MmResult GetDevCaps(std::uint32_t deviceId, typename Stream::Caps& caps) final;
+        MmResult Open(typename Stream::Handle& handle, std::uint32_t deviceId,
+                      const PcmWaveFormat& format, typename Stream::Callback callback) final;
+        MmResult PrepareHeader(typename Stream::Handle handle, WaveHeader& header) final;
+        MmResult UnprepareHeader(typename Stream::Handle handle, WaveHeader& header) final;
+        MmResult Reset(typename Stream::Handle handle) final;
+        MmResult GetPosition(typename Stream::Handle handle, std::uint32_t& bytes) final;
+        MmResult Close(typename Stream::Handle handle) final;
+        MmResult GetErrorText(MmResult result, std::string& text) final;
+
+      protected:
+        SimSoundCard& card_;
+    };
+
+    class SimWaveIn final : public SimWave<WaveInApi, InputStream> {
+      public:
+        using SimWave::SimWave;
+        MmResult AddBuffer(WaveInHandle handle, WaveHeader& header) override;
+        MmResult Start(WaveInHandle handle) override;
+        MmResult Stop(WaveInHandle handle) override;
+    };
+
+    class SimWaveOut final : public SimWave<WaveOutApi, OutputStream> {
+      public:
+        using SimWave::SimWave;
+        MmResult Write(WaveOutHandle handle, WaveHeader& header) override;
+    };
+
+    class SimOutputHold;
 
     // One callback still to be made.
     struct PendingCallback {
@@ -180,21 +239,40 @@ class SimSoundCard final : public AudioSystem {
         std::function<void()> invoke;
     };
 
+    template <typename Stream>
+    std::map<std::uint32_t, Stream>& Streams() {
+        if constexpr (Stream::kDirection == Direction::In)
+            return inputs_;
+        else
+            return outputs_;
+    }
+    template <typename Stream>
+    const std::vector<typename Stream::Caps>& Devices() const {
+        if constexpr (Stream::kDirection == Direction::In)
+            return config_.inputs;
+        else
+            return config_.outputs;
+    }
+
     // Entry checks shared by every wave call: not from a callback, counted, the injected
     // failure if any. Called with mutex_ held.
     MmResult EnterCall(SimCall call);
-    InputStream* FindInput(SimCall call, WaveInHandle handle);
-    OutputStream* FindOutput(SimCall call, WaveOutHandle handle);
+    // The open stream, or null after reporting the call on a handle that is not open.
+    template <typename Stream>
+    Stream* FindStream(SimCall call, typename Stream::Handle handle);
+    // EnterCall, then FindStream: NoError with stream set, or the result to give.
+    template <typename Stream>
+    MmResult EnterStreamCall(SimCall call, typename Stream::Handle handle, Stream*& stream);
     void Violation(std::string message);
     bool Intact(const QueuedBuffer& buffer) const;
-    bool DeviceBusy(Direction direction, std::uint32_t deviceId) const;
     bool DuplexBlocked(Direction opening) const;
 
     void AdvanceLocked(std::uint64_t micros);
     void RecordInto(std::uint32_t handle, InputStream& stream, std::uint64_t frames);
     void PlayFrom(std::uint32_t handle, OutputStream& stream, std::uint64_t micros);
-    void ReturnInput(std::uint32_t handle, InputStream& stream);
-    void ReturnOutput(std::uint32_t handle, OutputStream& stream);
+    // Hands the first queued buffer back, done, through the callback.
+    template <typename Stream>
+    void ReturnBuffer(std::uint32_t handle, Stream& stream);
     void Notify(Direction direction, std::uint32_t handle, std::function<void()> invoke);
 
     // Delivers pending callbacks on this thread until none is left. Needs lock held; releases
@@ -207,29 +285,32 @@ class SimSoundCard final : public AudioSystem {
     bool HandleQuiet(Direction direction, std::uint32_t handle) const;
     void ThreadLoop(std::stop_token stop, std::chrono::milliseconds period);
 
-    // Wave input, called through SimWaveIn.
-    MmResult InGetDevCaps(std::uint32_t deviceId, WaveInCaps& caps);
-    MmResult InOpen(WaveInHandle& handle, std::uint32_t deviceId, const PcmWaveFormat& format,
-                    WaveInCallback callback);
-    MmResult InPrepare(WaveInHandle handle, WaveHeader& header);
-    MmResult InUnprepare(WaveInHandle handle, WaveHeader& header);
-    MmResult InAddBuffer(WaveInHandle handle, WaveHeader& header);
+    // The wave calls both directions share, called through SimWaveIn and SimWaveOut.
+    template <typename Stream>
+    std::uint32_t WaveDeviceCount();
+    template <typename Stream>
+    MmResult WaveGetDevCaps(std::uint32_t deviceId, typename Stream::Caps& caps);
+    template <typename Stream>
+    MmResult WaveOpen(typename Stream::Handle& handle, std::uint32_t deviceId,
+                      const PcmWaveFormat& format, typename Stream::Callback callback);
+    template <typename Stream>
+    MmResult WavePrepare(typename Stream::Handle handle, WaveHeader& header);
+    template <typename Stream>
+    MmResult WaveUnprepare(typename Stream::Handle handle, WaveHeader& header);
+    template <typename Stream>
+    MmResult WaveQueue(typename Stream::Handle handle, WaveHeader& header);
+    template <typename Stream>
+    MmResult WaveGetPosition(typename Stream::Handle handle, std::uint32_t& bytes);
+    template <typename Stream>
+    MmResult WaveReset(typename Stream::Handle handle);
+    template <typename Stream>
+    MmResult WaveClose(typename Stream::Handle handle);
+    template <typename Stream>
+    void ReportLeftOpen();
+
+    // Wave input only, called through SimWaveIn.
     MmResult InStart(WaveInHandle handle);
     MmResult InStop(WaveInHandle handle);
-    MmResult InReset(WaveInHandle handle);
-    MmResult InGetPosition(WaveInHandle handle, std::uint32_t& bytes);
-    MmResult InClose(WaveInHandle handle);
-
-    // Wave output, called through SimWaveOut.
-    MmResult OutGetDevCaps(std::uint32_t deviceId, WaveOutCaps& caps);
-    MmResult OutOpen(WaveOutHandle& handle, std::uint32_t deviceId, const PcmWaveFormat& format,
-                     WaveOutCallback callback);
-    MmResult OutPrepare(WaveOutHandle handle, WaveHeader& header);
-    MmResult OutUnprepare(WaveOutHandle handle, WaveHeader& header);
-    MmResult OutWrite(WaveOutHandle handle, WaveHeader& header);
-    MmResult OutGetPosition(WaveOutHandle handle, std::uint32_t& bytes);
-    MmResult OutReset(WaveOutHandle handle);
-    MmResult OutClose(WaveOutHandle handle);
 
     MmResult ErrorText(SimCall call, MmResult result, std::string& text);
     MmResult HoldSetCooperativeLevel();
