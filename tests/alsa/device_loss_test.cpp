@@ -27,22 +27,7 @@ using zav::platform::WaveMessage;
 using zav::platform::WaveOutHandle;
 using zav::platform::alsa::AlsaAudioSystem;
 
-class DeviceLossTest : public ServerTest {
-  protected:
-    void SetUp() override {
-        ServerTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        server_ = std::make_unique<PrivateServer>();
-        ASSERT_TRUE(server_->running()) << server_->problem();
-    }
-    void TearDown() override {
-        server_.reset();  // stops it and points the process back at the shared server
-        ServerTest::TearDown();
-    }
-
-    std::unique_ptr<PrivateServer> server_;
-};
+class DeviceLossTest : public PrivateServerTest {};
 
 // Counts the buffers a device hands back.
 struct ReturnedBuffers {

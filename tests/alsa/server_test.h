@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "platform/audio/wave_format.h"
@@ -48,6 +49,25 @@ class ServerTest : public testing::Test {
 
     static constexpr long kFullVolume = 65536;
     SourceFormat source_;
+};
+
+// For tests that stop, empty or break the server: each runs on a private server of its own,
+// which is stopped afterwards while the process is pointed back at the shared one.
+class PrivateServerTest : public ServerTest {
+  protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        server_ = std::make_unique<PrivateServer>();
+        ASSERT_TRUE(server_->running()) << server_->problem();
+    }
+    void TearDown() override {
+        server_.reset();
+        ServerTest::TearDown();
+    }
+
+    std::unique_ptr<PrivateServer> server_;
 };
 
 // Polls condition every few milliseconds until it holds or limit has passed.

@@ -214,22 +214,7 @@ TEST_F(VoxGaugeOnServerTest, OkStoresTheServersCaptureControlsInMicEnv) {
     EXPECT_EQ(gauge.StoredMicEnv(), expected);
 }
 
-class VoxGaugeOnPrivateServerTest : public ServerTest {
-  protected:
-    void SetUp() override {
-        ServerTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        server_ = std::make_unique<PrivateServer>();
-        ASSERT_TRUE(server_->running()) << server_->problem();
-    }
-    void TearDown() override {
-        server_.reset();
-        ServerTest::TearDown();
-    }
-
-    std::unique_ptr<PrivateServer> server_;
-};
+class VoxGaugeOnPrivateServerTest : public PrivateServerTest {};
 
 TEST_F(VoxGaugeOnPrivateServerTest, AServerWithoutAnySourceGivesMessage103) {
     ASSERT_TRUE(server_->RemoveAllDevices());
