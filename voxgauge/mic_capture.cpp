@@ -32,8 +32,9 @@ constexpr std::uint32_t kAnalysedSampleWidth = 16;
 
 CMicCapture::CMicCapture(zav::platform::WaveInApi& waveIn, zav::platform::RegistryStore& registry,
                          MicNotifyWindow window)
-    : waveIn_(waveIn), window_(std::move(window)) {
+    : waveIn_(waveIn) {
     ReadStoredMicMap(registry);
+    SetNotifyWindow(std::move(window));
 }
 
 CMicCapture::~CMicCapture() {
@@ -60,6 +61,9 @@ void CMicCapture::ReadStoredMicMap(zav::platform::RegistryStore& registry) {
 
 void CMicCapture::SetNotifyWindow(MicNotifyWindow window) {
     std::lock_guard lock(lock_);
+    poster_ = window.dispatcher == nullptr
+                  ? nullptr
+                  : std::make_unique<zav::platform::ScopedPoster>(*window.dispatcher);
     window_ = std::move(window);
 }
 
@@ -80,7 +84,7 @@ void CMicCapture::ListDevices() {
 
 MmResult CMicCapture::Open(std::uint32_t formatCode) {
     // One device per engine: a second open would lose the first handle.
-    if (handle_)
+    if (stage_ != CaptureStage::Closed)
         return MmResult::Allocated;
     if (devices_.empty())
         ListDevices();
@@ -97,6 +101,7 @@ MmResult CMicCapture::Open(std::uint32_t formatCode) {
     if (result != MmResult::NoError)
         return result;
     handle_ = opened;
+    stage_ = CaptureStage::Open;
     formatCode_ = formatCode;
     std::lock_guard lock(lock_);
     sampleWidth_ = formatCode % 100;
@@ -114,20 +119,28 @@ MicMap CMicCapture::micMap() const {
 }
 
 MmResult CMicCapture::Start() {
-    if (!handle_)
-        return MmResult::InvalHandle;
-    if (prepared_.load() == 0) {
-        // Once the buffers could not be queued, starting would only record into nothing.
-        if (queueFailure_)
-            return *queueFailure_;
-        if (const MmResult queued = PrepareAndQueue(); queued != MmResult::NoError)
-            return queued;
+    switch (stage_) {
+        case CaptureStage::Closed:
+            return MmResult::InvalHandle;
+        case CaptureStage::QueueFailed:
+            // Once the buffers could not be queued, starting would only record into nothing.
+            return queueFailure_;
+        case CaptureStage::Open:
+            if (const MmResult queued = PrepareAndQueue(); queued != MmResult::NoError) {
+                queueFailure_ = queued;
+                stage_ = CaptureStage::QueueFailed;
+                return queued;
+            }
+            stage_ = CaptureStage::Circulating;
+            break;
+        case CaptureStage::Circulating:
+            break;
     }
     return waveIn_.Start(handle_);
 }
 
 MmResult CMicCapture::Stop() {
-    if (!handle_)
+    if (stage_ == CaptureStage::Closed)
         return MmResult::InvalHandle;
     return waveIn_.Stop(handle_);
 }
@@ -154,13 +167,11 @@ MmResult CMicCapture::PrepareAndQueue() {
         MmResult result = waveIn_.PrepareHeader(handle_, header);
         if (result != MmResult::NoError) {
             TakeBackBuffers(i);
-            queueFailure_ = result;
             return result;
         }
         result = waveIn_.AddBuffer(handle_, header);
         if (result != MmResult::NoError) {
             TakeBackBuffers(i + 1);
-            queueFailure_ = result;
             return result;
         }
     }
@@ -198,7 +209,7 @@ bool CMicCapture::OwnsHeader(const WaveHeader* header) const {
 }
 
 void CMicCapture::Close() {
-    if (handle_) {
+    if (stage_ != CaptureStage::Closed) {
         waveIn_.Reset(handle_);
         {
             // A callback in progress completes before the device is closed.
@@ -210,13 +221,14 @@ void CMicCapture::Close() {
             return;
         }
         handle_ = {};
+        stage_ = CaptureStage::Closed;
     }
     {
         std::lock_guard lock(lock_);
         ReleaseBuffers();
     }
     prepared_.store(0);
-    queueFailure_.reset();
+    queueFailure_ = MmResult::NoError;
     devices_.clear();
     format_.reset();
 }
@@ -239,13 +251,8 @@ void CMicCapture::OnWaveIn(WaveInHandle device, WaveMessage message, WaveHeader*
 }
 
 void CMicCapture::PostToWindow(const MicBufferMessage& message) {
-    if (window_.dispatcher == nullptr)
-        return;
-    window_.dispatcher->Post([engine = std::weak_ptr<CMicCapture*>(self_), message] {
-        if (const std::shared_ptr<CMicCapture*> alive = engine.lock()) {
-            (*alive)->DeliverToWindow(message);
-        }
-    });
+    if (poster_)
+        poster_->Post([this, message] { DeliverToWindow(message); });
 }
 
 void CMicCapture::DeliverToWindow(const MicBufferMessage& message) {

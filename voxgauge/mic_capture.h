@@ -29,6 +29,7 @@
 #include "platform/audio/wave_in.h"
 #include "platform/registry/registry.h"
 #include "platform/ui/dispatcher.h"
+#include "platform/ui/scoped_poster.h"
 #include "voxgauge/mic_level.h"
 
 namespace voxgauge {
@@ -63,6 +64,11 @@ struct WaveInDeviceRecord {
 
     friend bool operator==(const WaveInDeviceRecord&, const WaveInDeviceRecord&) = default;
 };
+
+// Where the engine stands. Closed -> Open (Open) -> Circulating (the first Start queued the 16
+// buffers) or QueueFailed (queuing failed: every buffer was taken back, and Start gives that
+// failure until Close) -> Closed (Close).
+enum class CaptureStage { Closed, Open, Circulating, QueueFailed };
 
 class CMicCapture {
   public:
@@ -102,7 +108,8 @@ class CMicCapture {
     std::int32_t OnBufferReturned(const MicBufferMessage& message);
 
     // Inspection. Thread: dialog.
-    bool IsOpen() const { return static_cast<bool>(handle_); }
+    CaptureStage Stage() const { return stage_; }
+    bool IsOpen() const { return stage_ != CaptureStage::Closed; }
     bool prepared() const { return prepared_.load() == 1; }
     std::uint32_t formatCode() const { return formatCode_; }
     std::uint32_t bufferLength() const { return bufferLength_; }
@@ -133,13 +140,14 @@ class CMicCapture {
     zav::platform::WaveInApi& waveIn_;
 
     // Dialog thread.
+    CaptureStage stage_ = CaptureStage::Closed;
     zav::platform::WaveInHandle handle_;  // the callback uses the handle it is given
     std::forward_list<WaveInDeviceRecord> devices_;
     std::optional<zav::platform::PcmWaveFormat> format_;
     std::uint32_t formatCode_ = 0;
     std::uint32_t bufferLength_ = 0;
     std::unique_ptr<std::uint8_t[]> data_;
-    std::optional<zav::platform::MmResult> queueFailure_;
+    zav::platform::MmResult queueFailure_ = zav::platform::MmResult::NoError;  // QueueFailed
 
     // Written by the dialog thread under lock_, read by the callback under lock_.
     mutable std::mutex lock_;
@@ -150,10 +158,12 @@ class CMicCapture {
     MicMap micMap_ = kDefaultMicMap;
     MicLevelAnalyser analyser_;  // the callback's alone
 
+    // Posts WM_MIC_BUFFER to the window's dispatcher; messages still queued when the engine
+    // goes (or the window changes) are dropped. Null without a dispatcher. Guarded by lock_.
+    std::unique_ptr<zav::platform::ScopedPoster> poster_;
+
     std::atomic<std::uint32_t> level_{0};
     std::atomic<std::uint32_t> prepared_{0};
-    // Lets messages still queued for the dialog thread notice that the engine is gone.
-    std::shared_ptr<CMicCapture*> self_ = std::make_shared<CMicCapture*>(this);
 };
 
 }  // namespace voxgauge

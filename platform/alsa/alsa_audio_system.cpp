@@ -5,6 +5,11 @@
 
 namespace zav::platform::alsa {
 
+AlsaAudioSystem::AlsaAudioSystem() {
+    CaptureAlsaMessages();
+    core_.StartDeliveryThread();
+}
+
 MmResult AlsaAudioSystem::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
     hold.reset();
     snd_pcm_t* opened = nullptr;

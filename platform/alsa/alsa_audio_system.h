@@ -5,31 +5,35 @@
 // device; it must answer before the first ALSA call of the process, because ALSA decides once
 // per process what "default" means.
 //
+// The wave calls and their rules are the wave core's; callbacks come from the core's delivery
+// thread, one at a time.
+//
 // Thread: as AudioSystem. Destroying it ends every device still open without callbacks.
 
 #include "platform/alsa/alsa_error.h"
-#include "platform/alsa/alsa_wave_in.h"
-#include "platform/alsa/alsa_wave_out.h"
+#include "platform/alsa/alsa_wave_devices.h"
 #include "platform/audio/audio_system.h"
+#include "platform/audio/wave_core.h"
 
 namespace zav::platform::alsa {
 
 class AlsaAudioSystem final : public AudioSystem {
   public:
-    AlsaAudioSystem() = default;
+    AlsaAudioSystem();
     AlsaAudioSystem(const AlsaAudioSystem&) = delete;
     AlsaAudioSystem& operator=(const AlsaAudioSystem&) = delete;
 
-    WaveInApi& waveIn() override { return waveIn_; }
-    WaveOutApi& waveOut() override { return waveOut_; }
+    WaveInApi& waveIn() override { return core_.waveIn(); }
+    WaveOutApi& waveOut() override { return core_.waveOut(); }
     // Opens the default playback device and keeps it open, untouched, for the hold's life.
     // NoDriver when there is no playback device, Allocated when it is taken.
     MmResult CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) override;
 
   private:
     AlsaErrorLog errors_;  // first: the devices record into it
-    AlsaWaveIn waveIn_{errors_};
-    AlsaWaveOut waveOut_{errors_};
+    AlsaWaveDevices inputs_{PcmDirection::Capture, errors_};
+    AlsaWaveDevices outputs_{PcmDirection::Playback, errors_};
+    WaveCore core_{inputs_, outputs_};
 };
 
 }  // namespace zav::platform::alsa

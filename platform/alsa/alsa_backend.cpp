@@ -7,23 +7,23 @@ namespace zav::platform::alsa {
 
 namespace {
 
-std::unique_ptr<AudioSystem> CreateAlsaSystem(const EnvironmentLookup&, std::string& whyNot) {
+AudioBundle CreateAlsaBundle(const EnvironmentLookup&, Dispatcher& dispatcher,
+                             std::string& whyNot) {
+    AudioBundle bundle;
     auto system = std::make_unique<AlsaAudioSystem>();
     if (system->waveIn().GetNumDevs() == 0 && system->waveOut().GetNumDevs() == 0) {
         whyNot = "no sound device answers (no sound card and no sound server)";
-        return nullptr;
+        return bundle;
     }
-    return system;
+    bundle.audio = std::move(system);
+    bundle.mixer = std::make_unique<AlsaMixer>(dispatcher);
+    return bundle;
 }
 
 }  // namespace
 
 AudioBackend AlsaAudioBackend() {
-    return AudioBackend{kAlsaBackendName, false, CreateAlsaSystem};
-}
-
-std::unique_ptr<Mixer> CreateAlsaMixer(Dispatcher& dispatcher) {
-    return std::make_unique<AlsaMixer>(dispatcher);
+    return AudioBackend{kAlsaBackendName, false, CreateAlsaBundle};
 }
 
 }  // namespace zav::platform::alsa

@@ -3,6 +3,8 @@
 #include <alsa/asoundlib.h>
 
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 
 namespace zav::platform::alsa {
 
@@ -70,29 +72,98 @@ MixerResult ToMixerResult(MmResult result) {
     }
 }
 
+namespace {
+
+// The last failure a thread met, and the log it was recorded in.
+struct ThreadFailure {
+    const AlsaErrorLog* log = nullptr;
+    MmResult result = MmResult::NoError;
+    std::string detail;
+};
+thread_local ThreadFailure tLastFailure;
+
+// What libasound said on this thread since the last record; kept short.
+thread_local std::string tAlsaSaid;
+constexpr std::size_t kMaxSaid = 512;
+
+void KeepAlsaMessage(const char* file, int line, const char* function, int error,
+                     const char* format, ...) {
+    (void)file;
+    (void)line;
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    std::string message = std::string(function != nullptr ? function : "alsa") + ": " + text;
+    if (error != 0)
+        message += std::string(" (") + snd_strerror(error) + ")";
+    if (!tAlsaSaid.empty())
+        tAlsaSaid += "; ";
+    tAlsaSaid += message;
+    if (tAlsaSaid.size() > kMaxSaid)
+        tAlsaSaid.erase(0, tAlsaSaid.size() - kMaxSaid);
+}
+
+std::string TakeAlsaSaid() {
+    std::string said;
+    said.swap(tAlsaSaid);
+    return said;
+}
+
+}  // namespace
+
+void CaptureAlsaMessages() {
+    static std::once_flag installed;
+    std::call_once(installed, [] { snd_lib_error_set_handler(KeepAlsaMessage); });
+}
+
 MmResult AlsaErrorLog::Record(int error, std::string_view operation, AlsaStep step) {
     const MmResult result = MapAlsaError(error, step);
     return Note(result, std::string(operation) + ": " + snd_strerror(error));
 }
 
-MmResult AlsaErrorLog::RecordLostDevice(int error, std::string_view operation) {
-    return Note(MmResult::NoDriver, "the device stopped working, " + std::string(operation) + ": " +
-                                        snd_strerror(error));
+MmResult AlsaErrorLog::Note(MmResult result, std::string detail) {
+    if (const std::string said = TakeAlsaSaid(); !said.empty())
+        detail += " [" + said + "]";
+    tLastFailure = ThreadFailure{this, result, std::move(detail)};
+    return result;
 }
 
-MmResult AlsaErrorLog::Note(MmResult result, std::string detail) {
+MmResult AlsaErrorLog::RecordLostDevice(std::uint32_t handle, int error,
+                                        std::string_view operation) {
+    std::string detail =
+        "the device stopped working, " + std::string(operation) + ": " + snd_strerror(error);
+    if (const std::string said = TakeAlsaSaid(); !said.empty())
+        detail += " [" + said + "]";
     std::lock_guard lock(mutex_);
-    details_[result] = std::move(detail);
-    return result;
+    lostDevices_[handle] = LostDevice{nextOrder_++, std::move(detail)};
+    return MmResult::NoDriver;
+}
+
+void AlsaErrorLog::ForgetHandle(std::uint32_t handle) {
+    std::lock_guard lock(mutex_);
+    lostDevices_.erase(handle);
 }
 
 MmResult AlsaErrorLog::Describe(MmResult result, std::string& text) const {
     text = std::string(WaveResultText(result));
     if (text.empty())
         return MmResult::BadErrNum;
-    std::lock_guard lock(mutex_);
-    if (auto found = details_.find(result); found != details_.end())
-        text += " (" + found->second + ")";
+    if (tLastFailure.log == this && tLastFailure.result == result) {
+        text += " (" + tLastFailure.detail + ")";
+        return MmResult::NoError;
+    }
+    if (result == MmResult::NoDriver) {
+        std::lock_guard lock(mutex_);
+        const LostDevice* latest = nullptr;
+        for (const auto& [handle, lost] : lostDevices_) {
+            if (latest == nullptr || lost.order > latest->order)
+                latest = &lost;
+        }
+        if (latest != nullptr)
+            text += " (" + latest->detail + ")";
+    }
     return MmResult::NoError;
 }
 

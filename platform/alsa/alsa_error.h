@@ -28,23 +28,40 @@ MmResult MapAlsaError(int error, AlsaStep step);
 // codes they share).
 MixerResult ToMixerResult(MmResult result);
 
-// The detail of the last failure behind each result code.
+// Sends what libasound prints about its own failures into the failing thread's next record
+// instead of the user's terminal. Process-wide; installing it again does nothing.
+void CaptureAlsaMessages();
+
+// The details behind the results the wave calls give, for their error-text calls.
+//  - A failing call keeps "operation: ALSA's text" (and whatever libasound said meanwhile) as
+//    the last failure of the thread that made it, so the text a program asks for right after
+//    a failure describes that failure, whatever other threads do meanwhile.
+//  - A device that stops working while open keeps its detail under its handle; the text of
+//    NoDriver then names the device that failed last, for the calls that answer NoDriver.
 // Thread: any.
 class AlsaErrorLog {
   public:
-    // Maps error and keeps "operation: ALSA's text" as the detail of the result.
+    // Maps error and keeps the detail as the calling thread's last failure.
     MmResult Record(int error, std::string_view operation, AlsaStep step);
-    // A device that failed while open: NoDriver from then on, with what failed as its detail.
-    MmResult RecordLostDevice(int error, std::string_view operation);
-    // Keeps detail for a failure that has no ALSA number.
+    // Keeps detail as the calling thread's last failure, for one that has no ALSA number.
     MmResult Note(MmResult result, std::string detail);
-    // The description of result, followed by the detail of its last failure when there was
-    // one; BadErrNum (text empty) for a number that is not a result code.
+    // The device of handle failed for good: NoDriver, with what failed as its detail.
+    MmResult RecordLostDevice(std::uint32_t handle, int error, std::string_view operation);
+    // The handle is closed: its detail goes.
+    void ForgetHandle(std::uint32_t handle);
+    // The description of result, followed by its detail: the calling thread's last failure
+    // when it gave result, else for NoDriver the device that failed last. BadErrNum (text
+    // empty) for a number that is not a result code.
     MmResult Describe(MmResult result, std::string& text) const;
 
   private:
+    struct LostDevice {
+        std::uint64_t order = 0;
+        std::string detail;
+    };
     mutable std::mutex mutex_;
-    std::map<MmResult, std::string> details_;
+    std::map<std::uint32_t, LostDevice> lostDevices_;  // by handle
+    std::uint64_t nextOrder_ = 0;
 };
 
 }  // namespace zav::platform::alsa

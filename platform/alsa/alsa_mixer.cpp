@@ -24,7 +24,9 @@ std::string CardName(const std::string& ctlName) {
 
 }  // namespace
 
-AlsaMixer::AlsaMixer(Dispatcher& dispatcher) : dispatcher_(dispatcher) {}
+AlsaMixer::AlsaMixer(Dispatcher& dispatcher) : dispatcher_(dispatcher) {
+    CaptureAlsaMessages();
+}
 
 AlsaMixer::~AlsaMixer() {
     sessions_.clear();
@@ -80,7 +82,7 @@ MixerResult AlsaMixer::Open(std::uint32_t deviceId, MixerNotificationSink* sink,
     const auto opening = MixerHandle{nextHandle_};
     std::unique_ptr<AlsaMixerSession> session;
     const MixerResult result = AlsaMixerSession::Open(devices_[deviceId].name, opening, sink,
-                                                      dispatcher_, errors_, session);
+                                                      dispatcher_, session);
     if (result != MixerResult::NoError)
         return result;
     ++nextHandle_;

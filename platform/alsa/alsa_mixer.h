@@ -52,7 +52,6 @@ class AlsaMixer final : public Mixer {
     AlsaMixerSession* Find(MixerHandle mixer) const;
 
     Dispatcher& dispatcher_;
-    AlsaErrorLog errors_;
     std::vector<Device> devices_;
     bool listed_ = false;
     std::map<std::uintptr_t, std::unique_ptr<AlsaMixerSession>> sessions_;

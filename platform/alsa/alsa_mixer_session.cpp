@@ -41,20 +41,18 @@ std::uint32_t MaximumOf(ControlKind kind) {
 
 MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle handle,
                                    MixerNotificationSink* sink, Dispatcher& dispatcher,
-                                   AlsaErrorLog& errors,
                                    std::unique_ptr<AlsaMixerSession>& session) {
     session.reset();
     snd_mixer_t* opened = nullptr;
     if (int err = snd_mixer_open(&opened, 0); err < 0)
-        return ToMixerResult(errors.Record(err, "snd_mixer_open", AlsaStep::Open));
+        return ToMixerResult(MapAlsaError(err, AlsaStep::Open));
     MixerPtr mixer(opened);
-    const std::string what = " \"" + deviceName + "\"";
     if (int err = snd_mixer_attach(mixer.get(), deviceName.c_str()); err < 0)
-        return ToMixerResult(errors.Record(err, "snd_mixer_attach" + what, AlsaStep::Open));
+        return ToMixerResult(MapAlsaError(err, AlsaStep::Open));
     if (int err = snd_mixer_selem_register(mixer.get(), nullptr, nullptr); err < 0)
-        return ToMixerResult(errors.Record(err, "snd_mixer_selem_register" + what, AlsaStep::Open));
+        return ToMixerResult(MapAlsaError(err, AlsaStep::Open));
     if (int err = snd_mixer_load(mixer.get()); err < 0)
-        return ToMixerResult(errors.Record(err, "snd_mixer_load" + what, AlsaStep::Open));
+        return ToMixerResult(MapAlsaError(err, AlsaStep::Open));
 
     std::vector<snd_mixer_elem_t*> elements;
     std::vector<ElementInfo> infos;
@@ -79,9 +77,7 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle ha
         cardName.resize(kMaxProductNameLength);
 
     std::unique_ptr<AlsaMixerSession> made(
-        new AlsaMixerSession(std::move(mixer), std::move(cardName), dispatcher, errors));
-    made->target_->sink = sink;
-    made->target_->handle = handle;
+        new AlsaMixerSession(std::move(mixer), std::move(cardName), sink, handle, dispatcher));
     {
         std::lock_guard lock(made->mutex_);
         made->Bind(elements, PlanCaptureLayout(infos));
@@ -95,15 +91,18 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle ha
     return MixerResult::NoError;
 }
 
-AlsaMixerSession::AlsaMixerSession(MixerPtr mixer, std::string cardName, Dispatcher& dispatcher,
-                                   AlsaErrorLog& errors)
+AlsaMixerSession::AlsaMixerSession(MixerPtr mixer, std::string cardName,
+                                   MixerNotificationSink* sink, MixerHandle handle,
+                                   Dispatcher& dispatcher)
     : mixer_(std::move(mixer)),
       cardName_(std::move(cardName)),
-      dispatcher_(dispatcher),
-      errors_(errors) {}
+      sink_(sink),
+      handle_(handle),
+      notices_(dispatcher) {}
 
 AlsaMixerSession::~AlsaMixerSession() {
-    target_->open = false;  // notices already posted find the handle closed
+    // The watcher posts no more once it has ended; the notices it posted earlier are dropped
+    // when notices_ goes.
     if (watcher_.joinable()) {
         watcher_.request_stop();
         wake_.Signal();
@@ -324,8 +323,7 @@ MixerResult AlsaMixerSession::Details(ControlDetailsQuery query, MixerControlDet
     CatchUpLocked();  // values changed elsewhere are read as they are now
     std::vector<std::uint32_t> values;
     if (lost_ || !ReadLocked(*found, values)) {
-        return ToMixerResult(errors_.Note(
-            MmResult::NoDriver, "the mixer control " + found->control->name + " cannot be read"));
+        return MixerResult::NoDriver;  // the device has gone
     }
     // One channel on a non-uniform control reads the first channel.
     for (std::uint32_t c = 0; c < details.channels; ++c)
@@ -351,8 +349,7 @@ MixerResult AlsaMixerSession::SetDetails(ControlDetailsSet how,
     CatchUpLocked();  // an outside change before this one is announced as such
     snd_mixer_elem_t* element = found->line->element;
     if (lost_ || element == nullptr) {
-        return ToMixerResult(errors_.Note(
-            MmResult::NoDriver, "the mixer control " + found->control->name + " has gone"));
+        return MixerResult::NoDriver;
     }
     const bool volume = found->control->kind == ControlKind::Volume;
     const std::vector<snd_mixer_selem_channel_id_t>& channels = found->line->channels;
@@ -365,8 +362,7 @@ MixerResult AlsaMixerSession::SetDetails(ControlDetailsSet how,
                                                         ToElementValue(value, found->line->range))
                    : snd_mixer_selem_set_capture_switch(element, channels[c], value == 0 ? 1 : 0);
         if (err < 0) {
-            return ToMixerResult(
-                errors_.Record(err, "setting " + found->control->name, AlsaStep::Use));
+            return ToMixerResult(MapAlsaError(err, AlsaStep::Use));
         }
     }
     // A sound server does not echo a change to the handle that made it: announce it here,
@@ -394,11 +390,10 @@ std::vector<std::uint32_t> AlsaMixerSession::RefreshLocked() {
 }
 
 void AlsaMixerSession::Post(MixerChange change, std::uint32_t id) {
-    if (target_->sink == nullptr)
+    if (sink_ == nullptr)
         return;
-    dispatcher_.Post([target = target_, change, id] {
-        if (target->open)
-            target->sink->OnMixerChange(change, target->handle, id);
+    notices_.Post([sink = sink_, handle = handle_, change, id] {
+        sink->OnMixerChange(change, handle, id);
     });
 }
 
@@ -427,7 +422,6 @@ bool AlsaMixerSession::HandleSignalledLocked(std::vector<pollfd>& fds, std::size
     if (err >= 0)
         return true;
     // A sound server that stopped shows up here: POLLIN, then -EIO.
-    errors_.RecordLostDevice(err, "snd_mixer_handle_events");
     lost_ = true;
     for (const BoundLine& line : lines_)
         Post(MixerChange::Line, line.plan.id);

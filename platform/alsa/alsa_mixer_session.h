@@ -33,6 +33,7 @@
 #include "platform/alsa/wake_event.h"
 #include "platform/mixer/mixer.h"
 #include "platform/ui/dispatcher.h"
+#include "platform/ui/scoped_poster.h"
 
 namespace zav::platform::alsa {
 
@@ -42,7 +43,7 @@ class AlsaMixerSession {
     // starts watching for changes. Thread: dialog.
     static MixerResult Open(const std::string& deviceName, MixerHandle handle,
                             MixerNotificationSink* sink, Dispatcher& dispatcher,
-                            AlsaErrorLog& errors, std::unique_ptr<AlsaMixerSession>& session);
+                            std::unique_ptr<AlsaMixerSession>& session);
     // Stops watching and closes the device; notices still queued are dropped.
     ~AlsaMixerSession();
     AlsaMixerSession(const AlsaMixerSession&) = delete;
@@ -56,12 +57,6 @@ class AlsaMixerSession {
     MixerResult SetDetails(ControlDetailsSet how, const MixerControlDetails& details);
 
   private:
-    // What the posted notices need, shared with them: they outlive the session when queued.
-    struct NoticeTarget {
-        MixerNotificationSink* sink = nullptr;
-        MixerHandle handle = kNullMixer;
-        std::atomic<bool> open{true};  // cleared by the session's destructor, on the dialog thread
-    };
     // One line with the element behind it.
     struct BoundLine {
         LinePlan plan;
@@ -74,8 +69,8 @@ class AlsaMixerSession {
         const ControlPlan* control = nullptr;
     };
 
-    AlsaMixerSession(MixerPtr mixer, std::string cardName, Dispatcher& dispatcher,
-                     AlsaErrorLog& errors);
+    AlsaMixerSession(MixerPtr mixer, std::string cardName, MixerNotificationSink* sink,
+                     MixerHandle handle, Dispatcher& dispatcher);
     void Bind(const std::vector<snd_mixer_elem_t*>& elements, const MixerLayout& layout);
     const BoundLine* FindLine(std::uint32_t lineId) const;
     std::optional<ControlRef> FindControl(std::uint32_t controlId) const;
@@ -106,9 +101,9 @@ class AlsaMixerSession {
     mutable std::mutex mutex_;
     MixerPtr mixer_;
     const std::string cardName_;
-    Dispatcher& dispatcher_;
-    AlsaErrorLog& errors_;
-    std::shared_ptr<NoticeTarget> target_ = std::make_shared<NoticeTarget>();
+    MixerNotificationSink* const sink_;  // none: no notices
+    const MixerHandle handle_;
+    ScopedPoster notices_;  // notices still queued when the session goes are dropped
     std::vector<BoundLine> lines_;  // the destination first, then the sources in order
     std::map<std::uint32_t, std::vector<std::uint32_t>> lastValues_;  // by control id
     bool lost_ = false;

@@ -1,10 +1,10 @@
-// The stream's transfer between the program's buffers and the device, its recovery from
-// over- and underruns, and the end of a stream whose device has failed. Every function here
-// runs with the stream's lock held, mostly on the device thread.
+// The pump's transfer between the stream's buffers and the device, its recovery from over- and
+// underruns, and the end of a stream whose device has failed. Every function here runs with the
+// core's mutex held, mostly on the device thread.
 
 #include <algorithm>
 
-#include "platform/alsa/alsa_pcm_stream.h"
+#include "platform/alsa/alsa_pcm_pump.h"
 
 namespace zav::platform::alsa {
 
@@ -15,7 +15,7 @@ constexpr int kMaxRecoveries = 8;
 
 }  // namespace
 
-void AlsaPcmStream::TransferLocked() {
+void AlsaPcmPump::TransferLocked() {
     if (direction_ == PcmDirection::Capture) {
         CaptureLocked();
     } else {
@@ -23,10 +23,10 @@ void AlsaPcmStream::TransferLocked() {
     }
 }
 
-void AlsaPcmStream::CaptureLocked() {
+void AlsaPcmPump::CaptureLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
-    while (running_ && !failed_) {
+    while (stream_.recording()) {
         snd_pcm_sframes_t avail = 0;
         if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
             if (step == DeviceStep::Retry)
@@ -35,11 +35,11 @@ void AlsaPcmStream::CaptureLocked() {
         }
         std::uint8_t* target = scratch_.data();
         snd_pcm_uframes_t frames = scratch_.size() / frameBytes;
-        WaveHeader* header = queue_.empty() ? nullptr : queue_.front();
+        WaveHeader* header = stream_.Front();
         if (header != nullptr) {
             const std::uint32_t room = (header->bufferLength - header->bytesRecorded) / frameBytes;
             if (room == 0) {
-                ReturnLocked(header);  // too short for a single frame: full as it is
+                stream_.ReturnFront();  // too short for a single frame: full as it is
                 continue;
             }
             target = header->data + header->bytesRecorded;
@@ -59,62 +59,58 @@ void AlsaPcmStream::CaptureLocked() {
         header->bytesRecorded += bytes;
         position_ += bytes;
         if (header->bufferLength - header->bytesRecorded < frameBytes)
-            ReturnLocked(header);
+            stream_.ReturnFront();
     }
 }
 
-void AlsaPcmStream::PlaybackLocked() {
+void AlsaPcmPump::PlaybackLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
-    // Stopping here on a failure is the same as returning: the failure has set failed_, so
-    // nothing below the loop runs.
-    while (!failed_ && !queue_.empty()) {
+    // The first written_.size() buffers of the stream are written whole; the next one is being
+    // written from headOffset_.
+    while (!Failed() && written_.size() < stream_.QueuedCount()) {
         snd_pcm_sframes_t avail = 0;
         if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
             if (step == DeviceStep::Retry)
                 continue;
             break;
         }
-        WaveHeader& header = *queue_.front();
-        const std::uint32_t left = (header.bufferLength - headOffset_) / frameBytes;
-        if (left == 0) {
-            FinishWritingFrontLocked();
-            continue;
-        }
-        const auto frames =
-            std::min(static_cast<snd_pcm_uframes_t>(left), static_cast<snd_pcm_uframes_t>(avail));
-        const snd_pcm_sframes_t put = snd_pcm_writei(pcm, header.data + headOffset_, frames);
-        if (const DeviceStep step = TransferredLocked(put, "snd_pcm_writei");
-            step != DeviceStep::Proceed) {
-            if (step == DeviceStep::Retry)
-                continue;
+        WaveHeader* header = stream_.Queued(written_.size());
+        if (header == nullptr)
             break;
-        }
-        const auto bytes = static_cast<std::uint32_t>(put) * frameBytes;
-        headOffset_ += bytes;
-        position_ += bytes;
-        if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
-            if (int err = snd_pcm_start(pcm); err < 0) {
-                if (!RecoverLocked(err, "snd_pcm_start"))
-                    return;
+        const std::uint32_t left = (header->bufferLength - headOffset_) / frameBytes;
+        if (left > 0) {
+            const auto frames = std::min(static_cast<snd_pcm_uframes_t>(left),
+                                         static_cast<snd_pcm_uframes_t>(avail));
+            const snd_pcm_sframes_t put = snd_pcm_writei(pcm, header->data + headOffset_, frames);
+            if (const DeviceStep step = TransferredLocked(put, "snd_pcm_writei");
+                step != DeviceStep::Proceed) {
+                if (step == DeviceStep::Retry)
+                    continue;
+                break;
+            }
+            const auto bytes = static_cast<std::uint32_t>(put) * frameBytes;
+            headOffset_ += bytes;
+            position_ += bytes;
+            if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
+                if (int err = snd_pcm_start(pcm); err < 0) {
+                    if (!RecoverLocked(err, "snd_pcm_start"))
+                        return;
+                }
             }
         }
-        if (header.bufferLength - headOffset_ < frameBytes)
-            FinishWritingFrontLocked();
+        if (header->bufferLength - headOffset_ < frameBytes) {
+            written_.push_back(position_);
+            headOffset_ = 0;
+        }
     }
-    if (!failed_)
+    if (!Failed())
         CompletePlayedLocked();
 }
 
-void AlsaPcmStream::FinishWritingFrontLocked() {
-    written_.push_back(Written{queue_.front(), position_});
-    queue_.pop_front();
-    headOffset_ = 0;
-}
-
-std::uint64_t AlsaPcmStream::PlayedLocked() {
+std::uint64_t AlsaPcmPump::PlayedLocked() {
     snd_pcm_t* pcm = pcm_.get();
-    if (pcm == nullptr || failed_)
+    if (pcm == nullptr || Failed())
         return played_;
     const std::uint64_t frameBytes = settings_.frameBytes;
     snd_pcm_sframes_t delay = 0;
@@ -136,15 +132,17 @@ std::uint64_t AlsaPcmStream::PlayedLocked() {
     return played_;
 }
 
-void AlsaPcmStream::CompletePlayedLocked() {
+void AlsaPcmPump::CompletePlayedLocked() {
     if (written_.empty())
         return;
     const std::uint64_t played = PlayedLocked();
-    while (!written_.empty() && written_.front().end <= played)
-        ReturnWrittenFrontLocked();
+    while (!written_.empty() && written_.front() <= played) {
+        written_.pop_front();
+        stream_.ReturnFront();
+    }
 }
 
-AlsaPcmStream::DeviceStep AlsaPcmStream::AvailableLocked(snd_pcm_sframes_t& avail) {
+AlsaPcmPump::DeviceStep AlsaPcmPump::AvailableLocked(snd_pcm_sframes_t& avail) {
     avail = snd_pcm_avail_update(pcm_.get());
     if (avail < 0) {
         return RecoverLocked(static_cast<int>(avail), "snd_pcm_avail_update") ? DeviceStep::Retry
@@ -153,8 +151,8 @@ AlsaPcmStream::DeviceStep AlsaPcmStream::AvailableLocked(snd_pcm_sframes_t& avai
     return avail == 0 ? DeviceStep::Stop : DeviceStep::Proceed;
 }
 
-AlsaPcmStream::DeviceStep AlsaPcmStream::TransferredLocked(snd_pcm_sframes_t result,
-                                                           const char* operation) {
+AlsaPcmPump::DeviceStep AlsaPcmPump::TransferredLocked(snd_pcm_sframes_t result,
+                                                       const char* operation) {
     if (result == -EAGAIN)
         return DeviceStep::Stop;
     if (result < 0)
@@ -164,7 +162,7 @@ AlsaPcmStream::DeviceStep AlsaPcmStream::TransferredLocked(snd_pcm_sframes_t res
     return DeviceStep::Proceed;
 }
 
-bool AlsaPcmStream::RecoverLocked(int error, const char* operation) {
+bool AlsaPcmPump::RecoverLocked(int error, const char* operation) {
     if (error == -EAGAIN)
         return true;
     if (++recoveries_ > kMaxRecoveries) {
@@ -181,7 +179,7 @@ bool AlsaPcmStream::RecoverLocked(int error, const char* operation) {
         FailLocked(err, operation);
         return false;
     }
-    if (direction_ == PcmDirection::Capture && running_) {
+    if (direction_ == PcmDirection::Capture && stream_.recording()) {
         if (int err = snd_pcm_start(pcm); err < 0) {
             FailLocked(err, "snd_pcm_start");
             return false;
@@ -190,13 +188,12 @@ bool AlsaPcmStream::RecoverLocked(int error, const char* operation) {
     return true;
 }
 
-void AlsaPcmStream::FailLocked(int error, const char* operation) {
+void AlsaPcmPump::FailLocked(int error, const char* operation) {
     // Later calls answer NoDriver; its error text tells what happened.
-    errors_.RecordLostDevice(error, operation);
-    failed_ = true;
-    running_ = false;
+    errors_.RecordLostDevice(stream_.handle(), error, operation);
     snd_pcm_drop(pcm_.get());
-    ReturnAllLocked();
+    ForgetWrittenLocked();
+    stream_.Fail();
 }
 
 }  // namespace zav::platform::alsa

@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "platform/audio/no_audio_system.h"
+#include "platform/mixer/no_mixer.h"
+
 namespace zav::platform {
 
 EnvironmentLookup ProcessEnvironment() {
@@ -13,8 +16,25 @@ EnvironmentLookup ProcessEnvironment() {
     };
 }
 
-AudioSelection SelectAudioSystem(std::span<const AudioBackend> backends,
-                                 const EnvironmentLookup& env) {
+AudioBundle& AudioBundle::operator=(AudioBundle&& other) noexcept {
+    if (this != &other) {
+        AudioBundle released(std::move(*this));  // goes at the end of this call, in order
+        audio = std::move(other.audio);
+        mixer = std::move(other.mixer);
+        extras = std::move(other.extras);
+    }
+    return *this;
+}
+
+AudioBundle NoSoundBundle() {
+    AudioBundle bundle;
+    bundle.audio = std::make_unique<NoAudioSystem>();
+    bundle.mixer = std::make_unique<NoMixer>();
+    return bundle;
+}
+
+AudioSelection SelectAudioBackend(std::span<const AudioBackend> backends,
+                                  const EnvironmentLookup& env, Dispatcher& dispatcher) {
     AudioSelection selection;
     const std::optional<std::string> named = env(kAudioBackendVariable);
     if (named && !named->empty()) {
@@ -22,8 +42,8 @@ AudioSelection SelectAudioSystem(std::span<const AudioBackend> backends,
             if (backend.name != *named)
                 continue;
             std::string whyNot;
-            selection.system = backend.create(env, whyNot);
-            if (selection.system) {
+            selection.bundle = backend.create(env, dispatcher, whyNot);
+            if (selection.bundle) {
                 selection.backend = std::string(backend.name);
             } else {
                 selection.problem = "audio backend \"" + *named + "\" is not available";
@@ -40,8 +60,8 @@ AudioSelection SelectAudioSystem(std::span<const AudioBackend> backends,
         if (backend.onlyWhenNamed)
             continue;
         std::string whyNot;
-        selection.system = backend.create(env, whyNot);
-        if (selection.system) {
+        selection.bundle = backend.create(env, dispatcher, whyNot);
+        if (selection.bundle) {
             selection.backend = std::string(backend.name);
             return selection;
         }

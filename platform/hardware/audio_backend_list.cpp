@@ -11,9 +11,9 @@ std::vector<AudioBackend> AudioBackends() {
     return backends;
 }
 
-AudioSelection CreateAudioSystemFromEnvironment(const EnvironmentLookup& env) {
+AudioSelection ChooseAudioBackend(Dispatcher& dispatcher, const EnvironmentLookup& env) {
     const std::vector<AudioBackend> backends = AudioBackends();
-    return SelectAudioSystem(backends, env);
+    return SelectAudioBackend(backends, env, dispatcher);
 }
 
 }  // namespace zav::platform

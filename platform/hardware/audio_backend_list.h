@@ -13,8 +13,9 @@ namespace zav::platform {
 // The hardware backends of this build (hardware_backends.h), then the simulated card.
 std::vector<AudioBackend> AudioBackends();
 
-// Picks the audio system for a program from the environment.
-AudioSelection CreateAudioSystemFromEnvironment(
-    const EnvironmentLookup& env = ProcessEnvironment());
+// Picks the sound for a program from the environment; the bundle's notifications go through
+// dispatcher.
+AudioSelection ChooseAudioBackend(Dispatcher& dispatcher,
+                                  const EnvironmentLookup& env = ProcessEnvironment());
 
 }  // namespace zav::platform

@@ -8,8 +8,4 @@ std::vector<AudioBackend> HardwareAudioBackends() {
     return {};
 }
 
-std::unique_ptr<Mixer> CreateHardwareMixer(AudioSystem&, Dispatcher&) {
-    return nullptr;
-}
-
 }  // namespace zav::platform

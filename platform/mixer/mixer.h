@@ -38,6 +38,15 @@ class Mixer {
     // counted. Thread: dialog.
     virtual std::uint32_t GetNumDevs() = 0;
 
+    // mixerGetID with MIXER_OBJECTF_WAVEIN: the mixer device that controls wave-input device
+    // waveInId (kWaveMapper: the device recordings on the wave mapper use). NotSupported when
+    // the backend cannot tell, NoDriver when no mixer belongs to that device. Thread: dialog.
+    virtual MixerResult GetIdOfWaveIn(std::uint32_t waveInId, std::uint32_t& mixerId) {
+        (void)waveInId;
+        mixerId = 0;
+        return MixerResult::NotSupported;
+    }
+
     // mixerGetDevCaps by device number: BadDeviceId for a number at or above GetNumDevs.
     // Thread: dialog.
     virtual MixerResult GetDevCaps(std::uint32_t deviceId, MixerCaps& caps) = 0;

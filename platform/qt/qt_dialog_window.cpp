@@ -11,7 +11,10 @@
 
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/icon_painter.h"
+#include "platform/qt/label_fit.h"
 #include "platform/qt/needle_gauge.h"
+#include "platform/qt/painted_control.h"
+#include "platform/qt/push_state_button.h"
 #include "platform/qt/track_bar.h"
 
 namespace zav::platform::qt {
@@ -71,6 +74,8 @@ void QtDialogWindow::BuildControls() {
         if (control.kind != ControlKind::Icon) {
             widget->setGeometry(ToQRect(MapDialogRect(control.rect, baseUnits_)));
         }
+        if (control.kind == ControlKind::StaticLeft || control.kind == ControlKind::StaticCentre)
+            CondenseToFit(*static_cast<QLabel*>(widget));
         if ((control.style & kStyleDisabled) != 0)
             widget->setEnabled(false);
         if ((control.style & kStyleTabStop) != 0) {
@@ -81,6 +86,8 @@ void QtDialogWindow::BuildControls() {
         } else {
             widget->setFocusPolicy(Qt::NoFocus);
         }
+        if (!control.text.empty())
+            widget->setAccessibleName(StaticText(control.text));
         if (control.id != kIdStatic)
             controls_.emplace(control.id, widget);
     }
@@ -90,7 +97,7 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
     switch (control.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
-            auto* button = new QPushButton(this);
+            auto* button = new PushStateButton(this);
             if ((control.style & kStyleShowIcon) != 0 && control.icon != nullptr) {
                 const PixelRect box = MapDialogRect(control.rect, baseUnits_);
                 const int side = std::max(8, std::min(box.width, box.height) - kButtonIconMargin);
@@ -116,6 +123,9 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
         case ControlKind::StaticSunken: {
             auto* frame = new QFrame(this);
             frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            // Its inside shows the dialog's own colour, also over a group box that the style
+            // shades: that is the colour a child drawn into it reads as its background.
+            frame->setAutoFillBackground(true);
             return frame;
         }
         case ControlKind::GroupBox: {
@@ -210,8 +220,48 @@ int QtDialogWindow::GetControlValue(int id) const {
 }
 
 void QtDialogWindow::SetButtonState(int id, bool pushed) {
-    if (auto* button = qobject_cast<QPushButton*>(ControlWidget(id)))
-        button->setDown(pushed);
+    if (auto* button = qobject_cast<PushStateButton*>(ControlWidget(id)))
+        button->SetPushedIn(pushed);
+}
+
+int QtDialogWindow::GetSliderRangeMax(int id) const {
+    const auto* bar = qobject_cast<const TrackBar*>(ControlWidget(id));
+    return bar == nullptr ? 0 : bar->maximum();
+}
+
+bool QtDialogWindow::GetButtonState(int id) const {
+    const auto* button = qobject_cast<const PushStateButton*>(ControlWidget(id));
+    return button != nullptr && button->IsPushedIn();
+}
+
+ClientRect QtDialogWindow::GetControlClientRect(int id) const {
+    const QWidget* widget = ControlWidget(id);
+    if (widget == nullptr)
+        return {};
+    const QRect inside = widget->contentsRect();
+    return {0, 0, inside.width(), inside.height()};
+}
+
+void QtDialogWindow::AttachPainter(int id, ControlPainter* painter) {
+    const auto old = painted_.find(id);
+    if (old != painted_.end()) {
+        delete old->second;
+        painted_.erase(old);
+    }
+    QWidget* frame = ControlWidget(id);
+    if (painter == nullptr || frame == nullptr)
+        return;
+    auto* child = new PaintedControl(*painter, frame);
+    child->setObjectName(QStringLiteral("painted%1").arg(id));
+    child->raise();
+    child->show();
+    painted_.emplace(id, child);
+}
+
+void QtDialogWindow::Repaint(int id) {
+    const auto child = painted_.find(id);
+    if (child != painted_.end())
+        child->second->update();
 }
 
 void QtDialogWindow::SetToolTip(int id, std::string_view text) {

@@ -9,6 +9,9 @@
 // in for it: Close, and below a separator each item the presenter added.
 //
 // Each control widget is named "control<id>" (for example "control1001") so tests can find it.
+// Every control with a text has that text (without its mnemonic mark) as its accessible name,
+// also the buttons that show an icon instead. Push buttons keep the program's pushed-in state
+// themselves (PushStateButton); a painted child (PaintedControl) covers its frame's client area.
 //
 // Thread: GUI.
 
@@ -29,6 +32,8 @@ class QMenu;
 
 namespace zav::platform::qt {
 
+class PaintedControl;
+
 class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     Q_OBJECT
 
@@ -44,10 +49,15 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     void SetSliderPos(int id, int position, bool redraw) override;
     int GetSliderPos(int id) const override;
     bool SetSliderTic(int id, int position) override;
+    int GetSliderRangeMax(int id) const override;
     void SetControlValue(int id, int value) override;
     int GetControlValue(int id) const override;
     void SetButtonState(int id, bool pushed) override;
+    bool GetButtonState(int id) const override;
     void SetToolTip(int id, std::string_view text) override;
+    ClientRect GetControlClientRect(int id) const override;
+    void AttachPainter(int id, ControlPainter* painter) override;
+    void Repaint(int id) override;
     void SetIcon(const IconDrawing& icon) override;
     void AddSystemMenuItem(std::uint32_t commandId, std::string_view text) override;
     MessageBoxes& Messages() override { return boxes_; }
@@ -92,8 +102,9 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     DialogHandler& handler_;
     QtMessageBoxes boxes_;
     DialogBaseUnits baseUnits_;
-    std::map<int, QWidget*> controls_;     // by id; the widgets are children of the window
-    std::map<std::uint32_t, int> timers_;  // dialog timer id -> Qt timer id
+    std::map<int, QWidget*> controls_;        // by id; the widgets are children of the window
+    std::map<int, PaintedControl*> painted_;  // by the id of the control each one covers
+    std::map<std::uint32_t, int> timers_;     // dialog timer id -> Qt timer id
     std::vector<MenuItem> menuItems_;
     std::optional<int> endResult_;
     bool inModalLoop_ = false;

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QThread>
 
+#include "platform/audio/device_callback.h"
+
 namespace zav::platform::qt {
 
 QtDispatcher::QtDispatcher() : context_(std::make_unique<QObject>()) {}
@@ -14,12 +16,15 @@ void QtDispatcher::Post(Task task) {
     QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::QueuedConnection);
 }
 
-void QtDispatcher::Send(Task task) {
+bool QtDispatcher::Send(Task task) {
+    if (InAnyCallback())
+        return false;  // it could wait for a Close that waits for this callback
     if (OnDialogThread()) {
         task();
-        return;
+        return true;
     }
     QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::BlockingQueuedConnection);
+    return true;
 }
 
 bool QtDispatcher::OnDialogThread() const {

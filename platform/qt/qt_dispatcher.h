@@ -21,7 +21,7 @@ class QtDispatcher : public Dispatcher {
     QtDispatcher& operator=(const QtDispatcher&) = delete;
 
     void Post(Task task) override;
-    void Send(Task task) override;
+    bool Send(Task task) override;
     bool OnDialogThread() const override;
 
   private:

@@ -3,15 +3,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/sim/demo_mixer.h"
+#include "platform/sim/demo_voice.h"
+#include "platform/sim/mixer_sim.h"
 #include "platform/sim/sim_sound_card.h"
 #include "platform/sim/wave_file_reader.h"
 
 namespace zav::platform::sim {
 
 namespace {
-
-constexpr std::int16_t kToneAmplitude = 3000;
-constexpr double kToneHertz = 440.0;
 
 // Reads the voice file named by ZAV_SIM_MIC; on failure says why in whyNot.
 std::optional<MicSignal> MicFromFile(const std::string& path, std::string& whyNot) {
@@ -40,24 +40,46 @@ std::optional<MicSignal> MicFromFile(const std::string& path, std::string& whyNo
     return LoopedRecordingMic(std::move(*samples));
 }
 
-std::unique_ptr<AudioSystem> CreateSimCard(const EnvironmentLookup& env, std::string& whyNot) {
+// Keeps the speaking voice following the demo mixer's microphone volume.
+class SimExtras final : public BackendExtras {
+  public:
+    SimExtras(SimMixer& mixer, std::shared_ptr<std::atomic<std::uint32_t>> volume)
+        : link_(mixer, std::move(volume)) {}
+
+  private:
+    DemoMicVolumeLink link_;
+};
+
+AudioBundle CreateSimBundle(const EnvironmentLookup& env, Dispatcher& dispatcher,
+                            std::string& whyNot) {
+    AudioBundle bundle;
     SimCardConfig config;
-    config.mic = SineMic(kToneAmplitude, kToneHertz);
+    std::optional<MicSignal> voiceFile;
     if (std::optional<std::string> path = env(kSimMicVariable); path && !path->empty()) {
-        std::optional<MicSignal> mic = MicFromFile(*path, whyNot);
-        if (!mic)
-            return nullptr;
-        config.mic = std::move(*mic);
+        voiceFile = MicFromFile(*path, whyNot);
+        if (!voiceFile)
+            return bundle;
+        config.mic = std::move(*voiceFile);
     }
     auto card = std::make_unique<SimSoundCard>(std::move(config));
+    card->SetViolationHandler(ReportRuleViolation);
+    auto mixer = std::make_unique<SimMixer>(DemoMixerTopology(), dispatcher);
+    mixer->SetViolationHandler(ReportRuleViolation);
+    if (!voiceFile) {
+        auto volume = std::make_shared<std::atomic<std::uint32_t>>(kDemoMicVolumeStart);
+        bundle.extras = std::make_unique<SimExtras>(*mixer, volume);
+        card->SetMicSignal(SpeakingVoiceMic(volume));
+    }
     card->StartThreads();
-    return card;
+    bundle.audio = std::move(card);
+    bundle.mixer = std::move(mixer);
+    return bundle;
 }
 
 }  // namespace
 
 AudioBackend SimAudioBackend() {
-    return AudioBackend{kSimBackendName, true, CreateSimCard};
+    return AudioBackend{kSimBackendName, true, CreateSimBundle};
 }
 
 }  // namespace zav::platform::sim

@@ -1,8 +1,10 @@
 #pragma once
 // The simulated card as a backend of the programs' ordered list (platform/hardware/
-// audio_backend_list.h). It is used only when ZAV_AUDIO=sim names it; ZAV_SIM_MIC=FILE.wav then
-// gives its microphone a voice (a RIFF WAVE file of 8- or 16-bit PCM, played in a loop; without
-// it the microphone hears a steady tone).
+// audio_backend_list.h). It is used only when ZAV_AUDIO=sim names it. Its bundle: the card on
+// its own thread, the demo mixer (demo_mixer.h), and the microphone's voice: ZAV_SIM_MIC=FILE.wav
+// (a RIFF WAVE file of 8- or 16-bit PCM, played in a loop), or else a speaking voice that
+// follows the demo mixer's microphone volume. A broken host rule is reported on standard error
+// and the program goes on.
 //
 // Thread: dialog (program start).
 
@@ -20,7 +22,6 @@ inline constexpr std::string_view kSimMicVariable = "ZAV_SIM_MIC";
 // A voice file larger than this is refused rather than read into memory.
 inline constexpr std::uint64_t kMaxSimMicFileBytes = 64ull * 1024 * 1024;
 
-// The simulated card, running on its own thread, as a program uses it.
 AudioBackend SimAudioBackend();
 
 }  // namespace zav::platform::sim

@@ -23,6 +23,8 @@ bool IsButton(ControlKind kind) {
     return kind == ControlKind::PushButton || kind == ControlKind::DefaultPushButton;
 }
 
+constexpr int kSunkenBorder = 1;  // pixels on each side of a sunken static
+
 }  // namespace
 
 FakeDialogView::FakeDialogView(const DialogTemplate& dialog, MessageBoxes& boxes,
@@ -147,6 +149,71 @@ void FakeDialogView::UserMovesThumb(int id, int position) {
     if (FakeControlState* slider = Find(id, IsTrackbar)) {
         slider->position = std::clamp(position, slider->rangeMinimum, slider->rangeMaximum);
     }
+}
+
+int FakeDialogView::GetSliderRangeMax(int id) const {
+    const FakeControlState* slider = Find(id, IsTrackbar);
+    return slider == nullptr ? 0 : slider->rangeMaximum;
+}
+
+bool FakeDialogView::GetButtonState(int id) const {
+    const FakeControlState* button = Find(id, IsButton);
+    return button != nullptr && button->pushed;
+}
+
+ClientRect FakeDialogView::GetControlClientRect(int id) const {
+    const auto given = clientRects_.find(id);
+    if (given != clientRects_.end())
+        return given->second;
+    const ControlTemplate* control = dialog_.Find(id);
+    if (control == nullptr)
+        return {};
+    const PixelRect box = MapDialogRect(control->rect, kFakeBaseUnits);
+    const int border = control->kind == ControlKind::StaticSunken ? kSunkenBorder : 0;
+    return {0, 0, std::max(box.width - 2 * border, 0), std::max(box.height - 2 * border, 0)};
+}
+
+void FakeDialogView::AttachPainter(int id, ControlPainter* painter) {
+    painted_.erase(id);
+    if (painter == nullptr || Find(id, AnyKind) == nullptr)
+        return;
+    const ClientRect client = GetControlClientRect(id);
+    painted_.emplace(
+        id, PaintedChild{painter, FakeCanvas(client.Width(), client.Height(), kFakeDialogFace), 0});
+}
+
+void FakeDialogView::Repaint(int id) {
+    const auto child = painted_.find(id);
+    if (child == painted_.end())
+        return;
+    ++child->second.paints;
+    child->second.painter->OnPaint(child->second.canvas);
+}
+
+void FakeDialogView::SetControlClientRect(int id, const ClientRect& rect) {
+    clientRects_[id] = rect;
+    if (FakeCanvas* canvas = PaintedCanvas(id))
+        canvas->Resize(rect.Width(), rect.Height());
+}
+
+FakeCanvas* FakeDialogView::PaintedCanvas(int id) {
+    const auto child = painted_.find(id);
+    return child == painted_.end() ? nullptr : &child->second.canvas;
+}
+
+const FakeCanvas* FakeDialogView::PaintedCanvas(int id) const {
+    const auto child = painted_.find(id);
+    return child == painted_.end() ? nullptr : &child->second.canvas;
+}
+
+ControlPainter* FakeDialogView::PainterOf(int id) const {
+    const auto child = painted_.find(id);
+    return child == painted_.end() ? nullptr : child->second.painter;
+}
+
+int FakeDialogView::PaintCount(int id) const {
+    const auto child = painted_.find(id);
+    return child == painted_.end() ? 0 : child->second.paints;
 }
 
 }  // namespace zav::platform::sim

@@ -2,6 +2,12 @@
 // A dialog view for presenter tests: it keeps the state of every control of the template and
 // every change the presenter made to it, so a test can assert what the user would see.
 //
+// Pixels: the fake window is laid out with kFakeBaseUnits, so a control's client rectangle is
+// its template rectangle mapped with those units (a sunken frame loses its 1-pixel border on
+// each side); a test may give a control another client rectangle. A painted child draws on a
+// FakeCanvas of that size; Repaint runs its painter at once (there is no message loop to wait
+// for), so what it drew can be read right after.
+//
 // Thread: the test's thread, which plays the dialog thread.
 
 #include <cstdint>
@@ -10,10 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/fake_canvas.h"
 #include "platform/ui/dialog_template.h"
+#include "platform/ui/dialog_units.h"
 #include "platform/ui/dialog_view.h"
 
 namespace zav::platform::sim {
+
+// The base units of the host's "MS Sans Serif" 8 point at 96 dots per inch.
+inline constexpr DialogBaseUnits kFakeBaseUnits{6, 13};
+// What a painted child's canvas reports behind it until a test says otherwise: the host's
+// standard face colour of dialogs.
+inline constexpr Rgb kFakeDialogFace{192, 192, 192};
 
 struct FakeControlState {
     ControlKind kind = ControlKind::StaticLeft;
@@ -50,10 +64,15 @@ class FakeDialogView : public DialogView {
     void SetSliderPos(int id, int position, bool redraw) override;
     int GetSliderPos(int id) const override;
     bool SetSliderTic(int id, int position) override;
+    int GetSliderRangeMax(int id) const override;
     void SetControlValue(int id, int value) override;
     int GetControlValue(int id) const override;
     void SetButtonState(int id, bool pushed) override;
+    bool GetButtonState(int id) const override;
     void SetToolTip(int id, std::string_view text) override;
+    ClientRect GetControlClientRect(int id) const override;
+    void AttachPainter(int id, ControlPainter* painter) override;
+    void Repaint(int id) override;
     void SetIcon(const IconDrawing& icon) override { icon_ = &icon; }
     void AddSystemMenuItem(std::uint32_t commandId, std::string_view text) override;
     MessageBoxes& Messages() override { return boxes_; }
@@ -73,7 +92,22 @@ class FakeDialogView : public DialogView {
     // as a change made by the program.
     void UserMovesThumb(int id, int position);
 
+    // Painted children. SetControlClientRect gives control id another client rectangle (and its
+    // painted child's canvas that size). The canvas and the painter are null, and the paint
+    // count 0, while control id has no painter.
+    void SetControlClientRect(int id, const ClientRect& rect);
+    FakeCanvas* PaintedCanvas(int id);
+    const FakeCanvas* PaintedCanvas(int id) const;
+    ControlPainter* PainterOf(int id) const;
+    int PaintCount(int id) const;
+
   private:
+    struct PaintedChild {
+        ControlPainter* painter = nullptr;
+        FakeCanvas canvas;
+        int paints = 0;
+    };
+
     FakeControlState* Find(int id, bool (*kindFits)(ControlKind));
     const FakeControlState* Find(int id, bool (*kindFits)(ControlKind)) const;
 
@@ -81,6 +115,8 @@ class FakeDialogView : public DialogView {
     MessageBoxes& boxes_;
     DialogTimers& timers_;
     std::map<int, FakeControlState> controls_;
+    std::map<int, ClientRect> clientRects_;  // the test's overrides
+    std::map<int, PaintedChild> painted_;
     int focusId_ = 0;
     const IconDrawing* icon_ = nullptr;
     std::vector<FakeMenuItem> menuItems_;

@@ -29,7 +29,7 @@ std::size_t ManualDispatcher::RunFor(std::chrono::milliseconds duration) {
     return ran;
 }
 
-std::size_t ManualDispatcher::pendingCount() const {
+std::size_t ManualDispatcher::PendingCount() const {
     std::lock_guard lock(mutex_);
     return TaskCount();
 }

@@ -24,7 +24,7 @@ class ManualDispatcher final : public TaskQueueDispatcher {
     std::size_t RunPending();
     // Runs tasks as they arrive until the real time has passed. Gives the number run.
     std::size_t RunFor(std::chrono::milliseconds duration);
-    std::size_t pendingCount() const;
+    std::size_t PendingCount() const;
 
   private:
     const std::thread::id dialogThread_;

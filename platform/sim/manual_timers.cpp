@@ -4,6 +4,12 @@
 
 namespace zav::platform::sim {
 
+namespace {
+
+constexpr std::uint64_t kMicrosPerMs = 1000;
+
+}  // namespace
+
 void ManualTimers::SetTimer(std::uint32_t id, std::uint32_t periodMs) {
     const std::uint32_t period = std::max<std::uint32_t>(periodMs, 1);
     timers_[id] = Timer{period, nowMs_ + period};
@@ -34,6 +40,23 @@ void ManualTimers::Advance(std::uint64_t ms) {
             target_(id);  // may set or kill timers, so `next` is not used after this
     }
     nowMs_ = endMs;
+}
+
+void ManualTimers::AdvanceTo(std::uint64_t nowMicros) {
+    const std::uint64_t targetMs = nowMicros / kMicrosPerMs;
+    if (targetMs > nowMs_)
+        Advance(targetMs - nowMs_);
+}
+
+std::optional<std::uint64_t> ManualTimers::NextDueMicros() const {
+    std::optional<std::uint64_t> dueMs;
+    for (const auto& [id, timer] : timers_) {
+        if (!dueMs || timer.nextDueMs < *dueMs)
+            dueMs = timer.nextDueMs;
+    }
+    if (!dueMs)
+        return std::nullopt;
+    return *dueMs * kMicrosPerMs;
 }
 
 std::optional<std::uint32_t> ManualTimers::Period(std::uint32_t id) const {

@@ -1,6 +1,7 @@
 #pragma once
-// Dialog timers for tests: time moves only when the test advances it, and every tick that falls
-// due is delivered at once, in time order, to the bound target (the handler's OnTimer).
+// Dialog timers for tests: time moves only when the test advances it (by hand, or as a part of
+// a SimClock), and every tick that falls due is delivered at once, in time order, to the bound
+// target (the handler's OnTimer).
 //
 // Thread: the test's thread, which plays the dialog thread.
 
@@ -9,11 +10,12 @@
 #include <map>
 #include <optional>
 
+#include "platform/sim/sim_clock.h"
 #include "platform/ui/dialog_timers.h"
 
 namespace zav::platform::sim {
 
-class ManualTimers : public DialogTimers {
+class ManualTimers : public DialogTimers, public SimClock::Part {
   public:
     using TickTarget = std::function<void(std::uint32_t timerId)>;
 
@@ -26,6 +28,11 @@ class ManualTimers : public DialogTimers {
     // same moment go in order of their ids. A timer set or killed by a tick takes effect at
     // once.
     void Advance(std::uint64_t ms);
+
+    // As a part of a SimClock: moves on to the whole millisecond at or before nowMicros, and
+    // asks the clock to stop at the next tick.
+    void AdvanceTo(std::uint64_t nowMicros) override;
+    std::optional<std::uint64_t> NextDueMicros() const override;
 
     std::uint64_t NowMs() const { return nowMs_; }
     bool IsRunning(std::uint32_t id) const { return timers_.contains(id); }

@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/sim/fault_injector.h"
+
 namespace zav::platform::sim {
 
 namespace {
@@ -120,6 +122,39 @@ void FillControl(const SimControl& control, MixerControl& out) {
     out.name = control.name;
 }
 
+// The host's name of a call, for messages.
+std::string_view CallName(MixerCall call) {
+    switch (call) {
+        case MixerCall::GetNumDevs:
+            return "mixerGetNumDevs";
+        case MixerCall::GetDevCaps:
+            return "mixerGetDevCaps";
+        case MixerCall::Open:
+            return "mixerOpen";
+        case MixerCall::Close:
+            return "mixerClose";
+        case MixerCall::GetLineInfo:
+            return "mixerGetLineInfo";
+        case MixerCall::GetLineControls:
+            return "mixerGetLineControls";
+        case MixerCall::GetControlDetails:
+            return "mixerGetControlDetails";
+        case MixerCall::SetControlDetails:
+            return "mixerSetControlDetails";
+    }
+    return "mixer call";
+}
+
+// Where a value set through the mixer lands on a control with a step.
+std::uint32_t Stepped(const SimControl& control, std::uint32_t value) {
+    if (control.step == 0 || value <= control.minimum)
+        return value;
+    const std::uint64_t steps =
+        (std::uint64_t{value} - control.minimum + control.step / 2) / control.step;
+    const std::uint64_t landed = control.minimum + steps * control.step;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(landed, control.maximum));
+}
+
 // The host's rules for a details request on this control.
 MixerResult CheckDetails(const SimControl& control, const SimLine& line,
                          const MixerControlDetails& details) {
@@ -170,9 +205,9 @@ struct SimMixer::State {
     MixerTopology topology;
     std::map<std::uintptr_t, OpenMixer> open;
     std::uintptr_t nextHandle = 0x1000;  // apart from device numbers; never reused
-    std::vector<MixerFault> faults;
+    FaultInjector<MixerCall, MixerResult, kAllMixerCalls.size()> failures;
+    RuleViolationHandler onViolation = AbortOnRuleViolation;
     std::vector<MixerCallRecord> log;
-    std::array<std::uint32_t, kAllMixerCalls.size()> counts{};
 
     SimMixerDevice* DeviceOf(MixerHandle handle) {
         auto it = open.find(static_cast<std::uintptr_t>(handle));
@@ -183,23 +218,23 @@ struct SimMixer::State {
     // the record to complete what it learns (a line id found by index, for instance).
     template <typename Body>
     MixerResult Run(MixerCallRecord record, Body body) {
-        const std::uint32_t count = ++counts[static_cast<std::size_t>(record.call)];
-        for (const MixerFault& fault : faults) {
-            if (fault.call == record.call && (fault.onCall == 0 || fault.onCall == count)) {
-                record.result = fault.result;
-                record.injected = true;
-                log.push_back(record);
-                return record.result;
-            }
+        MixerResult failure = MixerResult::NoError;
+        if (failures.OnCall(record.call, failure)) {
+            record.result = failure;
+            record.injected = true;
+            log.push_back(record);
+            return record.result;
         }
         record.result = body(record);
         log.push_back(record);
+        if (record.result == MixerResult::InvalidHandle)
+            onViolation(std::string(CallName(record.call)) + " on a mixer handle that is not open");
         return record.result;
     }
 };
 
 SimMixer::SimMixer(MixerTopology topology, Dispatcher& dispatcher)
-    : state_(std::make_shared<State>()), dispatcher_(dispatcher) {
+    : state_(std::make_unique<State>()), notices_(dispatcher) {
     ValidateTopology(topology);
     state_->topology = std::move(topology);
 }
@@ -458,7 +493,7 @@ MixerResult SimMixer::SetControlDetails(MixerHandle mixer, ControlDetailsSet how
                         break;
                     const std::uint64_t from = allChannels ? 0 : channel;
                     control.values[item * stored + channel] =
-                        details.details[item * details.channels + from];
+                        Stepped(control, details.details[item * details.channels + from]);
                 }
             }
             return MixerResult::NoError;
@@ -469,14 +504,21 @@ MixerResult SimMixer::SetControlDetails(MixerHandle mixer, ControlDetailsSet how
     return result;
 }
 
-void SimMixer::InjectFault(MixerFault fault) {
+void SimMixer::FailCall(MixerCall call, MixerResult result, std::uint32_t afterCalls,
+                        std::uint32_t times) {
     std::lock_guard lock(state_->mutex);
-    state_->faults.push_back(fault);
+    state_->failures.Fail(call, result, afterCalls, times);
 }
 
-void SimMixer::ClearFaults() {
+void SimMixer::ClearFailures() {
     std::lock_guard lock(state_->mutex);
-    state_->faults.clear();
+    state_->failures.Clear();
+}
+
+void SimMixer::SetViolationHandler(RuleViolationHandler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->onViolation =
+        handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
 }
 
 MixerResult SimMixer::SetControlValues(std::uint32_t deviceId, std::uint32_t controlId,
@@ -519,12 +561,8 @@ void SimMixer::Notify(std::uint32_t deviceId, MixerChange change, std::uint32_t 
                 targets.push_back(handle);
         }
     }
-    std::weak_ptr<State> weak = state_;
     for (std::uintptr_t handle : targets) {
-        dispatcher_.Post([weak, handle, change, id] {
-            std::shared_ptr<State> state = weak.lock();
-            if (!state)
-                return;
+        notices_.Post([state = state_.get(), handle, change, id] {
             MixerNotificationSink* sink = nullptr;
             {
                 std::lock_guard lock(state->mutex);
@@ -561,7 +599,7 @@ std::vector<MixerCallRecord> SimMixer::CallLog() const {
 
 std::uint32_t SimMixer::CallCount(MixerCall call) const {
     std::lock_guard lock(state_->mutex);
-    return state_->counts[static_cast<std::size_t>(call)];
+    return state_->failures.Count(call);
 }
 
 std::size_t SimMixer::OpenHandleCount() const {

@@ -2,7 +2,9 @@
 // A simulated mixer for tests: built from a MixerTopology, it answers the Mixer calls with the
 // host's rules (closed handles, counts and buffer sizes, unknown ids, value bounds), fails any
 // call on request, logs every call, and lets a test change a control "from outside", which
-// notifies every open handle through the dispatcher as the host would.
+// notifies every open handle through the dispatcher as the host would. A call on a handle that
+// is not open also goes to the rule-violation handler, as the simulated card's breaches do: by
+// default the program aborts with the message.
 //
 // Thread: the Mixer calls on the dialog thread; the test-side calls (SetControlValues,
 // ChangeLine, inspection) on any thread. Notifications are posted to the dispatcher and reach
@@ -16,7 +18,10 @@
 
 #include "platform/mixer/mixer.h"
 #include "platform/sim/mixer_sim_topology.h"
+#include "platform/sim/fault_injector.h"
+#include "platform/sim/rule_violation.h"
 #include "platform/ui/dispatcher.h"
+#include "platform/ui/scoped_poster.h"
 
 namespace zav::platform::sim {
 
@@ -40,15 +45,6 @@ inline constexpr std::array kAllMixerCalls = {
     MixerCall::GetLineControls,
     MixerCall::GetControlDetails,
     MixerCall::SetControlDetails,
-};
-
-// Makes calls of one kind fail with result: every call when onCall is 0, else only the
-// onCall-th call of that kind counted from the mixer's construction (1 is the first). A failed
-// GetNumDevs answers 0; other failed calls change nothing.
-struct MixerFault {
-    MixerCall call = MixerCall::GetDevCaps;
-    std::uint32_t onCall = 0;
-    MixerResult result = MixerResult::Error;
 };
 
 // One call as the simulation saw it, with what it was about. Fields that do not apply to the
@@ -89,9 +85,14 @@ class SimMixer : public Mixer {
     MixerResult SetControlDetails(MixerHandle mixer, ControlDetailsSet how,
                                   const MixerControlDetails& details) override;
 
-    // Failure injection. Thread: any.
-    void InjectFault(MixerFault fault);
-    void ClearFaults();
+    // Failure injection, as the simulated card's (fault_injector.h): the call after the next
+    // afterCalls calls of this kind fails with result, and so on until times calls have failed
+    // (kEveryTime: for ever). A failed GetNumDevs answers 0; other failed calls change nothing.
+    // Thread: any.
+    void FailCall(MixerCall call, MixerResult result, std::uint32_t afterCalls = 0,
+                  std::uint32_t times = 1);
+    void ClearFailures();
+    void SetViolationHandler(RuleViolationHandler handler);
 
     // A change made by another program: replaces the control's values (laid out as in
     // SimControl::values) and posts a control change to every open handle of the device.
@@ -110,8 +111,8 @@ class SimMixer : public Mixer {
 
   private:
     struct State;
-    std::shared_ptr<State> state_;  // shared with posted notifications, which hold it weakly
-    Dispatcher& dispatcher_;
+    std::unique_ptr<State> state_;
+    ScopedPoster notices_;  // notifications still queued when the mixer goes are dropped
 
     void Notify(std::uint32_t deviceId, MixerChange change, std::uint32_t id);
 };

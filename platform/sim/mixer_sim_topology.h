@@ -18,6 +18,9 @@ struct SimControl {
     std::uint32_t items = 0;  // cMultipleItems; used only with kControlMultiple
     std::uint32_t minimum = 0;
     std::uint32_t maximum = 65535;
+    // When not 0, a value set through the mixer lands on the nearest minimum + k x step (within
+    // the bounds), as a real element with fewer steps than the host's range rounds it.
+    std::uint32_t step = 0;
     std::string name{};
     // Item by item and, within an item, channel by channel: max(items, 1) x (1 for a uniform
     // control, else the line's channels) values. Values not given read as 0.

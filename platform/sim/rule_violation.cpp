@@ -5,10 +5,14 @@
 
 namespace zav::platform::sim {
 
-void AbortOnRuleViolation(std::string_view message) {
-    std::fprintf(stderr, "simulated sound card: host rule broken: %.*s\n",
+void ReportRuleViolation(std::string_view message) {
+    std::fprintf(stderr, "simulated device: host rule broken: %.*s\n",
                  static_cast<int>(message.size()), message.data());
     std::fflush(stderr);
+}
+
+void AbortOnRuleViolation(std::string_view message) {
+    ReportRuleViolation(message);
     std::abort();
 }
 

@@ -56,27 +56,4 @@ std::string_view SimCallName(SimCall call) {
     return "unknown call";
 }
 
-void SimFailures::Fail(SimCall call, MmResult result, std::uint32_t afterCalls,
-                       std::uint32_t times) {
-    rules_[Index(call)] = Rule{result, afterCalls, times};
-}
-
-void SimFailures::Clear() {
-    rules_.fill(Rule{});
-}
-
-MmResult SimFailures::OnCall(SimCall call) {
-    ++counts_[Index(call)];
-    Rule& rule = rules_[Index(call)];
-    if (rule.times == 0)
-        return MmResult::NoError;
-    if (rule.skip > 0) {
-        --rule.skip;
-        return MmResult::NoError;
-    }
-    if (rule.times != kEveryTime)
-        --rule.times;
-    return rule.result;
-}
-
 }  // namespace zav::platform::sim

@@ -1,12 +1,14 @@
-// The simulated card's clock, threads, callback delivery, rule checks and output hold. The
-// wave calls are in sim_wave_streams.h (shared), sim_wave_in.cpp and sim_wave_out.cpp.
+// The simulated card's devices, clock, threads and output hold. The wave calls themselves and
+// their rules are the wave core's.
 
 #include "platform/sim/sim_sound_card.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
-#include "platform/sim/sim_wave_streams.h"
+#include "platform/audio/device_callback.h"
+#include "platform/sim/sim_format.h"
 
 namespace zav::platform::sim {
 
@@ -14,17 +16,36 @@ namespace {
 
 constexpr std::uint64_t kMicrosPerSecond = 1'000'000;
 
-// Depth of device callbacks running on this thread; any wave call made while it is above 0
-// breaks the host's rule.
-thread_local int tCallbackDepth = 0;
-
-class CallbackScope {
-  public:
-    CallbackScope() { ++tCallbackDepth; }
-    ~CallbackScope() { --tCallbackDepth; }
-    CallbackScope(const CallbackScope&) = delete;
-    CallbackScope& operator=(const CallbackScope&) = delete;
-};
+SimCall SimCallOf(WaveDirection direction, WaveCall call) {
+    const bool in = direction == WaveDirection::In;
+    switch (call) {
+        case WaveCall::GetNumDevs:
+            return in ? SimCall::WaveInGetNumDevs : SimCall::WaveOutGetNumDevs;
+        case WaveCall::GetDevCaps:
+            return in ? SimCall::WaveInGetDevCaps : SimCall::WaveOutGetDevCaps;
+        case WaveCall::Open:
+            return in ? SimCall::WaveInOpen : SimCall::WaveOutOpen;
+        case WaveCall::PrepareHeader:
+            return in ? SimCall::WaveInPrepareHeader : SimCall::WaveOutPrepareHeader;
+        case WaveCall::UnprepareHeader:
+            return in ? SimCall::WaveInUnprepareHeader : SimCall::WaveOutUnprepareHeader;
+        case WaveCall::Queue:
+            return in ? SimCall::WaveInAddBuffer : SimCall::WaveOutWrite;
+        case WaveCall::Start:
+            return SimCall::WaveInStart;
+        case WaveCall::Stop:
+            return SimCall::WaveInStop;
+        case WaveCall::Reset:
+            return in ? SimCall::WaveInReset : SimCall::WaveOutReset;
+        case WaveCall::GetPosition:
+            return in ? SimCall::WaveInGetPosition : SimCall::WaveOutGetPosition;
+        case WaveCall::Close:
+            return in ? SimCall::WaveInClose : SimCall::WaveOutClose;
+        case WaveCall::GetErrorText:
+            return in ? SimCall::WaveInGetErrorText : SimCall::WaveOutGetErrorText;
+    }
+    return SimCall::WaveInGetNumDevs;
+}
 
 }  // namespace
 
@@ -45,6 +66,61 @@ WaveOutCaps DefaultSimOutputCaps() {
     return caps;
 }
 
+// What an open input device keeps besides what the core keeps.
+class SimSoundCard::InputPump final : public WavePump {
+  public:
+    InputPump(SimSoundCard& owner, WaveStream& opened, std::uint32_t device)
+        : card(owner), stream(opened), deviceId(device) {}
+
+    MmResult Start() override { return MmResult::NoError; }
+    MmResult Stop() override { return MmResult::NoError; }
+    void Reset() override {
+        position = 0;
+        runMicros = 0;
+        framesDue = 0;
+    }
+    std::uint64_t Position() override { return position; }
+    void Shutdown() override { card.Forget(this); }
+
+    SimSoundCard& card;
+    WaveStream& stream;
+    const std::uint32_t deviceId;
+    std::uint64_t position = 0;     // bytes recorded since open or reset
+    std::uint64_t runMicros = 0;    // time run since open or reset
+    std::uint64_t framesDue = 0;    // frames that time has brought since open or reset
+    std::uint64_t signalFrame = 0;  // the microphone's frame counter, since open
+};
+
+// What an open output device keeps besides what the core keeps.
+class SimSoundCard::OutputPump final : public WavePump {
+  public:
+    OutputPump(SimSoundCard& owner, WaveStream& opened, std::uint32_t device)
+        : card(owner), stream(opened), deviceId(device) {}
+
+    void Reset() override {
+        position = 0;
+        Rewind();
+    }
+    std::uint64_t Position() override { return position; }
+    void Shutdown() override { card.Forget(this); }
+
+    void Rewind() {
+        head = nullptr;
+        headOffset = 0;
+        playMicros = 0;
+        playedInRun = 0;
+    }
+
+    SimSoundCard& card;
+    WaveStream& stream;
+    const std::uint32_t deviceId;
+    std::uint64_t position = 0;     // bytes played since open or reset
+    WaveHeader* head = nullptr;     // the buffer headOffset belongs to
+    std::uint32_t headOffset = 0;   // bytes of it already played
+    std::uint64_t playMicros = 0;   // time played since the queue last ran dry
+    std::uint64_t playedInRun = 0;  // bytes played in that time
+};
+
 class SimSoundCard::SimOutputHold final : public OutputDeviceHold {
   public:
     explicit SimOutputHold(SimSoundCard& card) : card_(card) {}
@@ -61,179 +137,119 @@ class SimSoundCard::SimOutputHold final : public OutputDeviceHold {
 };
 
 SimSoundCard::SimSoundCard(SimCardConfig config)
-    : config_(std::move(config)), mic_(config_.mic), played_(config_.outputs.size()) {
+    : config_(std::move(config)),
+      mic_(config_.mic),
+      played_(config_.outputs.size()),
+      core_(inputDevices_, outputDevices_,
+            WaveCoreOptions{
+                .onViolation = [this](std::string_view message) { Violation(std::string(message)); },
+                .onCall = [this](WaveDirection direction,
+                                 WaveCall call) { return OnWaveCall(direction, call); }}) {
     if (!mic_)
         mic_ = SilentMic();
 }
 
 SimSoundCard::~SimSoundCard() {
     StopThreads();
-    std::lock_guard lock(mutex_);
-    ReportLeftOpen<InputStream>();
-    ReportLeftOpen<OutputStream>();
+    std::lock_guard lock(core_.mutex());
     if (holds_ > 0)
         Violation("output hold outlives the sound card");
+    // The core reports the devices left open as it goes.
 }
 
-MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
-    hold.reset();
-    std::lock_guard lock(mutex_);
-    if (MmResult injected = EnterCall(SimCall::CreateOutputHold); injected != MmResult::NoError) {
-        return injected;
+// ---- devices ----
+
+std::uint32_t SimSoundCard::Devices::CountDevices() {
+    return static_cast<std::uint32_t>(direction_ == WaveDirection::In
+                                          ? card_.config_.inputs.size()
+                                          : card_.config_.outputs.size());
+}
+
+MmResult SimSoundCard::Devices::DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) {
+    if (direction_ == WaveDirection::In) {
+        if (deviceId >= card_.config_.inputs.size())
+            return MmResult::BadDeviceId;
+        const WaveInCaps& in = card_.config_.inputs[deviceId];
+        caps = {in.manufacturerId, in.productId, in.driverVersion, in.productName,
+                in.formats,        in.channels,  0};
+        return MmResult::NoError;
     }
-    if (config_.outputs.empty())
-        return MmResult::NoDriver;
-    if (DuplexBlocked(Direction::Out))
-        return MmResult::Allocated;
-    hold = std::make_unique<SimOutputHold>(*this);
-    ++holds_;
+    if (deviceId >= card_.config_.outputs.size())
+        return MmResult::BadDeviceId;
+    const WaveOutCaps& out = card_.config_.outputs[deviceId];
+    caps = {out.manufacturerId, out.productId, out.driverVersion, out.productName,
+            out.formats,        out.channels,  out.support};
     return MmResult::NoError;
 }
 
-MmResult SimSoundCard::HoldSetCooperativeLevel() {
-    std::lock_guard lock(mutex_);
-    return EnterCall(SimCall::SetCooperativeLevel);
-}
-
-void SimSoundCard::ReleaseHold() {
-    std::lock_guard lock(mutex_);
-    if (holds_ > 0)
-        --holds_;
-}
-
-void SimSoundCard::AdvanceBy(std::uint32_t milliseconds) {
-    std::unique_lock lock(mutex_);
-    if (threaded_) {
-        Violation("AdvanceBy while the card runs on its own thread");
-        return;
+MmResult SimSoundCard::Devices::OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format,
+                                           WaveStream& stream, std::unique_ptr<WavePump>& pump) {
+    const bool in = direction_ == WaveDirection::In;
+    const std::size_t count = in ? card_.config_.inputs.size() : card_.config_.outputs.size();
+    if (count == 0 || (deviceId != kWaveMapper && deviceId >= count))
+        return MmResult::BadDeviceId;
+    if (card_.DuplexBlocked(direction_))
+        return MmResult::Allocated;
+    const std::uint32_t first = deviceId == kWaveMapper ? 0 : deviceId;
+    const std::uint32_t last =
+        deviceId == kWaveMapper ? static_cast<std::uint32_t>(count) : deviceId + 1;
+    bool anyTakesFormat = false;
+    for (std::uint32_t id = first; id < last; ++id) {
+        const std::uint32_t formats =
+            in ? card_.config_.inputs[id].formats : card_.config_.outputs[id].formats;
+        const std::uint16_t channels =
+            in ? card_.config_.inputs[id].channels : card_.config_.outputs[id].channels;
+        if (!SimDeviceTakesFormat(formats, channels, format))
+            continue;
+        anyTakesFormat = true;
+        if (card_.DeviceBusy(direction_, id))
+            continue;
+        if (in) {
+            auto made = std::make_unique<InputPump>(card_, stream, id);
+            card_.inputs_.push_back(made.get());
+            pump = std::move(made);
+        } else {
+            auto made = std::make_unique<OutputPump>(card_, stream, id);
+            card_.outputs_.push_back(made.get());
+            pump = std::move(made);
+        }
+        return MmResult::NoError;
     }
-    if (tCallbackDepth > 0) {
-        Violation("AdvanceBy from inside a device callback");
-        return;
+    return anyTakesFormat ? MmResult::Allocated : MmResult::WaveBadFormat;
+}
+
+bool SimSoundCard::DuplexBlocked(WaveDirection opening) const {
+    if (config_.fullDuplex)
+        return false;
+    if (opening == WaveDirection::In)
+        return !outputs_.empty() || holds_ > 0;
+    return !inputs_.empty();
+}
+
+bool SimSoundCard::DeviceBusy(WaveDirection direction, std::uint32_t deviceId) const {
+    if (direction == WaveDirection::In) {
+        return std::any_of(inputs_.begin(), inputs_.end(),
+                           [deviceId](const InputPump* pump) { return pump->deviceId == deviceId; });
     }
-    AdvanceLocked(std::uint64_t{milliseconds} * 1000);
-    DeliverLocked(lock);
+    return std::any_of(outputs_.begin(), outputs_.end(),
+                       [deviceId](const OutputPump* pump) { return pump->deviceId == deviceId; });
 }
 
-std::uint64_t SimSoundCard::elapsedMicroseconds() const {
-    std::lock_guard lock(mutex_);
-    return nowMicros_;
+void SimSoundCard::Forget(const WavePump* pump) {
+    std::lock_guard lock(core_.mutex());
+    std::erase(inputs_, pump);
+    std::erase(outputs_, pump);
 }
 
-void SimSoundCard::StartThreads(std::chrono::milliseconds period) {
-    std::lock_guard lock(mutex_);
-    if (threaded_)
-        return;
-    threaded_ = true;
-    thread_ = std::jthread([this, period](std::stop_token stop) { ThreadLoop(stop, period); });
-}
+// ---- calls, failures and rules ----
 
-void SimSoundCard::StopThreads() {
-    if (!thread_.joinable())
-        return;
-    thread_.request_stop();
-    thread_.join();
-    std::lock_guard lock(mutex_);
-    threaded_ = false;
-    // A Close waiting for the thread now delivers what is left itself.
-    changed_.notify_all();
-}
-
-void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period) {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point last = Clock::now();
-    std::unique_lock lock(mutex_);
-    while (!stop.stop_requested()) {
-        changed_.wait_for(lock, stop, period, [this] { return !pending_.empty(); });
-        const Clock::time_point now = Clock::now();
-        const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last);
-        last += micros;
-        AdvanceLocked(static_cast<std::uint64_t>(micros.count()));
-        DeliverLocked(lock);
-    }
-}
-
-void SimSoundCard::FailCall(SimCall call, MmResult result, std::uint32_t afterCalls,
-                            std::uint32_t times) {
-    std::lock_guard lock(mutex_);
-    failures_.Fail(call, result, afterCalls, times);
-}
-
-void SimSoundCard::ClearFailures() {
-    std::lock_guard lock(mutex_);
-    failures_.Clear();
-}
-
-void SimSoundCard::SetViolationHandler(RuleViolationHandler handler) {
-    std::lock_guard lock(mutex_);
-    onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
-}
-
-void SimSoundCard::SetMicSignal(MicSignal signal) {
-    std::lock_guard lock(mutex_);
-    mic_ = signal ? std::move(signal) : SilentMic();
-}
-
-std::uint32_t SimSoundCard::CallCount(SimCall call) const {
-    std::lock_guard lock(mutex_);
-    return failures_.Count(call);
-}
-
-std::size_t SimSoundCard::violationCount() const {
-    std::lock_guard lock(mutex_);
-    return violations_;
-}
-
-std::size_t SimSoundCard::openInputCount() const {
-    std::lock_guard lock(mutex_);
-    return inputs_.size();
-}
-
-std::size_t SimSoundCard::openOutputCount() const {
-    std::lock_guard lock(mutex_);
-    return outputs_.size();
-}
-
-std::size_t SimSoundCard::holdCount() const {
-    std::lock_guard lock(mutex_);
-    return holds_;
-}
-
-std::vector<PcmWaveFormat> SimSoundCard::OpenInputFormats() const {
-    std::lock_guard lock(mutex_);
-    std::vector<PcmWaveFormat> formats;
-    for (const auto& [handle, stream] : inputs_)
-        formats.push_back(stream.format);
-    return formats;
-}
-
-std::size_t SimSoundCard::queuedInputBuffers() const {
-    std::lock_guard lock(mutex_);
-    std::size_t queued = 0;
-    for (const auto& [handle, stream] : inputs_)
-        queued += stream.queue.size();
-    return queued;
-}
-
-std::uint64_t SimSoundCard::inputOverrunFrames() const {
-    std::lock_guard lock(mutex_);
-    return overrunFrames_;
-}
-
-std::vector<std::uint8_t> SimSoundCard::PlayedBytes(std::uint32_t deviceId) const {
-    std::lock_guard lock(mutex_);
-    if (deviceId >= played_.size())
-        return {};
-    return played_[deviceId];
+MmResult SimSoundCard::OnWaveCall(WaveDirection direction, WaveCall call) {
+    return EnterCall(SimCallOf(direction, call));
 }
 
 MmResult SimSoundCard::EnterCall(SimCall call) {
-    if (tCallbackDepth > 0) {
-        failures_.OnCall(call);
-        Violation(std::string(SimCallName(call)) + " called from inside a device callback");
-        return MmResult::Error;
-    }
-    return failures_.OnCall(call);
+    MmResult failure = MmResult::NoError;
+    return failures_.OnCall(call, failure) ? failure : MmResult::NoError;
 }
 
 void SimSoundCard::Violation(std::string message) {
@@ -241,59 +257,161 @@ void SimSoundCard::Violation(std::string message) {
     onViolation_(message);
 }
 
-bool SimSoundCard::Intact(const QueuedBuffer& buffer) const {
-    constexpr std::uint32_t kHeld = kWaveHeaderInQueue | kWaveHeaderPrepared;
-    const WaveHeader& header = *buffer.header;
-    return header.data == buffer.data && header.bufferLength == buffer.length &&
-           (header.flags & kHeld) == kHeld;
+void SimSoundCard::FailCall(SimCall call, MmResult result, std::uint32_t afterCalls,
+                            std::uint32_t times) {
+    std::lock_guard lock(core_.mutex());
+    failures_.Fail(call, result, afterCalls, times);
 }
 
-bool SimSoundCard::DuplexBlocked(Direction opening) const {
-    if (config_.fullDuplex)
-        return false;
-    if (opening == Direction::In)
-        return !outputs_.empty() || holds_ > 0;
-    return !inputs_.empty();
+void SimSoundCard::ClearFailures() {
+    std::lock_guard lock(core_.mutex());
+    failures_.Clear();
+}
+
+void SimSoundCard::SetViolationHandler(RuleViolationHandler handler) {
+    std::lock_guard lock(core_.mutex());
+    onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
+}
+
+void SimSoundCard::SetMicSignal(MicSignal signal) {
+    std::lock_guard lock(core_.mutex());
+    mic_ = signal ? std::move(signal) : SilentMic();
+}
+
+// ---- the output hold ----
+
+MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
+    hold.reset();
+    std::lock_guard lock(core_.mutex());
+    if (const MmResult injected = EnterCall(SimCall::CreateOutputHold);
+        injected != MmResult::NoError) {
+        return injected;
+    }
+    if (config_.outputs.empty())
+        return MmResult::NoDriver;
+    if (DuplexBlocked(WaveDirection::Out))
+        return MmResult::Allocated;
+    hold = std::make_unique<SimOutputHold>(*this);
+    ++holds_;
+    return MmResult::NoError;
+}
+
+MmResult SimSoundCard::HoldSetCooperativeLevel() {
+    std::lock_guard lock(core_.mutex());
+    return EnterCall(SimCall::SetCooperativeLevel);
+}
+
+void SimSoundCard::ReleaseHold() {
+    std::lock_guard lock(core_.mutex());
+    if (holds_ > 0)
+        --holds_;
+}
+
+// ---- time ----
+
+void SimSoundCard::AdvanceBy(std::uint32_t milliseconds) {
+    std::unique_lock lock(core_.mutex());
+    AdvanceToLocked(lock, nowMicros_ + std::uint64_t{milliseconds} * 1000);
+}
+
+void SimSoundCard::AdvanceTo(std::uint64_t nowMicros) {
+    std::unique_lock lock(core_.mutex());
+    AdvanceToLocked(lock, std::max(nowMicros, nowMicros_));
+}
+
+void SimSoundCard::AdvanceToLocked(std::unique_lock<std::mutex>& lock, std::uint64_t nowMicros) {
+    if (threaded_) {
+        Violation("AdvanceBy while the card runs on its own thread");
+        return;
+    }
+    if (InDeviceCallback()) {
+        Violation("AdvanceBy from inside a device callback");
+        return;
+    }
+    AdvanceLocked(nowMicros - nowMicros_);
+    core_.DeliverPending(lock);
+}
+
+std::uint64_t SimSoundCard::ElapsedMicroseconds() const {
+    std::lock_guard lock(core_.mutex());
+    return nowMicros_;
+}
+
+void SimSoundCard::StartThreads(std::chrono::milliseconds period) {
+    {
+        std::lock_guard lock(core_.mutex());
+        if (threaded_)
+            return;
+        threaded_ = true;
+    }
+    core_.SetBackgroundDelivery(true);
+    thread_ = std::jthread([this, period](std::stop_token stop) { ThreadLoop(stop, period); });
+}
+
+void SimSoundCard::StopThreads() {
+    if (!thread_.joinable())
+        return;
+    thread_.request_stop();
+    {
+        std::lock_guard lock(core_.mutex());
+        core_.NotifyChanged();
+    }
+    thread_.join();
+    {
+        std::lock_guard lock(core_.mutex());
+        threaded_ = false;
+    }
+    // A Close waiting for the thread now delivers what is left itself.
+    core_.SetBackgroundDelivery(false);
+}
+
+void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period) {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point last = Clock::now();
+    std::unique_lock lock(core_.mutex());
+    while (!stop.stop_requested()) {
+        core_.WaitForWork(lock, period);
+        const Clock::time_point now = Clock::now();
+        const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last);
+        last += micros;
+        AdvanceLocked(static_cast<std::uint64_t>(micros.count()));
+        core_.DeliverPending(lock);
+    }
 }
 
 void SimSoundCard::AdvanceLocked(std::uint64_t micros) {
     nowMicros_ += micros;
-    for (auto& [handle, stream] : inputs_) {
-        if (!stream.running)
+    for (InputPump* pump : std::vector<InputPump*>(inputs_)) {
+        if (!pump->stream.recording())
             continue;
-        stream.runMicros += micros;
-        const std::uint64_t due = stream.runMicros * stream.format.samplesPerSec / kMicrosPerSecond;
-        const std::uint64_t frames = due - stream.framesDue;
-        stream.framesDue = due;
-        RecordInto(handle, stream, frames);
+        pump->runMicros += micros;
+        const std::uint64_t due =
+            pump->runMicros * pump->stream.format().samplesPerSec / kMicrosPerSecond;
+        const std::uint64_t frames = due - pump->framesDue;
+        pump->framesDue = due;
+        RecordInto(*pump, frames);
     }
-    for (auto& [handle, stream] : outputs_)
-        PlayFrom(handle, stream, micros);
+    for (OutputPump* pump : std::vector<OutputPump*>(outputs_))
+        PlayFrom(*pump, micros);
 }
 
-void SimSoundCard::RecordInto(std::uint32_t handle, InputStream& stream, std::uint64_t frames) {
-    const PcmWaveFormat& format = stream.format;
+void SimSoundCard::RecordInto(InputPump& pump, std::uint64_t frames) {
+    const PcmWaveFormat& format = pump.stream.format();
     const std::uint32_t block = format.blockAlign;
     while (frames > 0) {
-        if (stream.queue.empty()) {
+        WaveHeader* header = pump.stream.Front();
+        if (header == nullptr) {
             overrunFrames_ += frames;
-            stream.signalFrame += frames;
+            pump.signalFrame += frames;
             return;
         }
-        const QueuedBuffer& queued = stream.queue.front();
-        if (!Intact(queued)) {
-            Violation(InputStream::kHeaderChanged);
-            stream.queue.pop_front();
-            continue;
-        }
-        WaveHeader& header = *queued.header;
-        const std::uint64_t room = (header.bufferLength - header.bytesRecorded) / block;
+        const std::uint64_t room = (header->bufferLength - header->bytesRecorded) / block;
         const std::uint64_t count = std::min(room, frames);
-        std::uint8_t* out = header.data + header.bytesRecorded;
+        std::uint8_t* out = header->data + header->bytesRecorded;
         for (std::uint64_t frame = 0; frame < count; ++frame) {
             for (std::uint32_t channel = 0; channel < format.channels; ++channel) {
                 const std::int16_t sample =
-                    mic_(stream.signalFrame + frame, channel, format.samplesPerSec);
+                    mic_(pump.signalFrame + frame, channel, format.samplesPerSec);
                 if (format.bitsPerSample == 16) {
                     *out++ = static_cast<std::uint8_t>(sample & 0xFF);
                     *out++ = static_cast<std::uint8_t>((sample >> 8) & 0xFF);
@@ -303,111 +421,108 @@ void SimSoundCard::RecordInto(std::uint32_t handle, InputStream& stream, std::ui
             }
         }
         const auto bytes = static_cast<std::uint32_t>(count * block);
-        header.bytesRecorded += bytes;
-        stream.position += bytes;
-        stream.signalFrame += count;
+        header->bytesRecorded += bytes;
+        pump.position += bytes;
+        pump.signalFrame += count;
         frames -= count;
-        if (header.bufferLength - header.bytesRecorded < block)
-            ReturnBuffer(handle, stream);
+        if (header->bufferLength - header->bytesRecorded < block)
+            pump.stream.ReturnFront();
     }
 }
 
-void SimSoundCard::PlayFrom(std::uint32_t handle, OutputStream& stream, std::uint64_t micros) {
-    if (stream.queue.empty())
+void SimSoundCard::PlayFrom(OutputPump& pump, std::uint64_t micros) {
+    if (pump.stream.QueuedCount() == 0)
         return;
-    const PcmWaveFormat& format = stream.format;
-    stream.playMicros += micros;
-    std::uint64_t due = stream.playMicros * format.avgBytesPerSec / kMicrosPerSecond;
-    due -= due % format.blockAlign;
-    std::uint64_t bytes = due - stream.playedInRun;
-    std::vector<std::uint8_t>& sink = played_[stream.deviceId];
-    while (bytes > 0 && !stream.queue.empty()) {
-        const QueuedBuffer& queued = stream.queue.front();
-        if (!Intact(queued)) {
-            Violation(OutputStream::kHeaderChanged);
-            stream.queue.pop_front();
-            stream.headOffset = 0;
-            continue;
+    const PcmWaveFormat& format = pump.stream.format();
+    pump.playMicros += micros;
+    std::uint64_t due = pump.playMicros * format.avgBytesPerSec / kMicrosPerSecond;
+    if (format.blockAlign > 0)
+        due -= due % format.blockAlign;
+    std::uint64_t bytes = due - pump.playedInRun;
+    std::vector<std::uint8_t>& sink = played_[pump.deviceId];
+    while (bytes > 0) {
+        WaveHeader* header = pump.stream.Front();
+        if (header == nullptr)
+            break;
+        if (header != pump.head) {
+            // A new buffer at the head (the previous one came back, or was dropped as changed).
+            pump.head = header;
+            pump.headOffset = 0;
         }
-        const std::uint64_t left = queued.length - stream.headOffset;
+        const std::uint64_t left = header->bufferLength - pump.headOffset;
         const std::uint64_t count = std::min(left, bytes);
-        const std::uint8_t* from = queued.data + stream.headOffset;
+        const std::uint8_t* from = header->data + pump.headOffset;
         sink.insert(sink.end(), from, from + count);
-        stream.headOffset += static_cast<std::uint32_t>(count);
-        stream.playedInRun += count;
-        stream.position += count;
+        pump.headOffset += static_cast<std::uint32_t>(count);
+        pump.playedInRun += count;
+        pump.position += count;
         bytes -= count;
-        if (stream.headOffset == queued.length)
-            ReturnBuffer(handle, stream);
+        if (pump.headOffset == header->bufferLength) {
+            pump.stream.ReturnFront();
+            pump.head = nullptr;
+            pump.headOffset = 0;
+        }
     }
     // Time without anything to play is not owed to the next buffer.
-    if (stream.queue.empty()) {
-        stream.playMicros = 0;
-        stream.playedInRun = 0;
+    if (pump.stream.QueuedCount() == 0) {
+        pump.playMicros = 0;
+        pump.playedInRun = 0;
     }
 }
 
-void SimSoundCard::Notify(Direction direction, std::uint32_t handle, std::function<void()> invoke) {
-    pending_.push_back(PendingCallback{direction, handle, std::move(invoke)});
-    changed_.notify_all();
+// ---- inspection ----
+
+std::uint32_t SimSoundCard::CallCount(SimCall call) const {
+    std::lock_guard lock(core_.mutex());
+    return failures_.Count(call);
 }
 
-void SimSoundCard::DeliverLocked(std::unique_lock<std::mutex>& lock) {
-    while (!pending_.empty()) {
-        if (running_) {
-            // Another thread is delivering; callbacks go one at a time, in order.
-            changed_.wait(lock);
-            continue;
-        }
-        PendingCallback next = std::move(pending_.front());
-        pending_.pop_front();
-        running_ = RunningCallback{next.direction, next.handle};
-        lock.unlock();
-        bool threw = false;
-        {
-            CallbackScope scope;
-            try {
-                next.invoke();
-            } catch (...) {
-                threw = true;
-            }
-        }
-        lock.lock();
-        running_.reset();
-        if (threw)
-            Violation("a device callback threw an exception");
-        changed_.notify_all();
-    }
+std::size_t SimSoundCard::ViolationCount() const {
+    std::lock_guard lock(core_.mutex());
+    return violations_;
 }
 
-bool SimSoundCard::HandleQuiet(Direction direction, std::uint32_t handle) const {
-    if (running_ && running_->direction == direction && running_->handle == handle)
-        return false;
-    for (const PendingCallback& callback : pending_) {
-        if (callback.direction == direction && callback.handle == handle)
-            return false;
-    }
-    return true;
+std::size_t SimSoundCard::OpenInputCount() const {
+    std::lock_guard lock(core_.mutex());
+    return inputs_.size();
 }
 
-void SimSoundCard::DrainHandleLocked(std::unique_lock<std::mutex>& lock, Direction direction,
-                                     std::uint32_t handle) {
-    while (!HandleQuiet(direction, handle)) {
-        if (!threaded_ && !running_) {
-            DeliverLocked(lock);
-        } else {
-            changed_.wait(lock);
-        }
-    }
+std::size_t SimSoundCard::OpenOutputCount() const {
+    std::lock_guard lock(core_.mutex());
+    return outputs_.size();
 }
 
-MmResult SimSoundCard::ErrorText(SimCall call, MmResult result, std::string& text) {
-    std::lock_guard lock(mutex_);
-    text.clear();
-    if (MmResult injected = EnterCall(call); injected != MmResult::NoError)
-        return injected;
-    text = std::string(WaveResultText(result));
-    return text.empty() ? MmResult::BadErrNum : MmResult::NoError;
+std::size_t SimSoundCard::HoldCount() const {
+    std::lock_guard lock(core_.mutex());
+    return holds_;
+}
+
+std::vector<PcmWaveFormat> SimSoundCard::OpenInputFormats() const {
+    std::lock_guard lock(core_.mutex());
+    std::vector<PcmWaveFormat> formats;
+    for (const InputPump* pump : inputs_)
+        formats.push_back(pump->stream.format());
+    return formats;
+}
+
+std::size_t SimSoundCard::QueuedInputBuffers() const {
+    std::lock_guard lock(core_.mutex());
+    std::size_t queued = 0;
+    for (const InputPump* pump : inputs_)
+        queued += pump->stream.QueuedCount();
+    return queued;
+}
+
+std::uint64_t SimSoundCard::InputOverrunFrames() const {
+    std::lock_guard lock(core_.mutex());
+    return overrunFrames_;
+}
+
+std::vector<std::uint8_t> SimSoundCard::PlayedBytes(std::uint32_t deviceId) const {
+    std::lock_guard lock(core_.mutex());
+    if (deviceId >= played_.size())
+        return {};
+    return played_[deviceId];
 }
 
 }  // namespace zav::platform::sim

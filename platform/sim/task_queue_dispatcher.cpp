@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/audio/device_callback.h"
+
 namespace zav::platform::sim {
 
 void TaskQueueDispatcher::Post(Task task) {
@@ -12,10 +14,24 @@ void TaskQueueDispatcher::Post(Task task) {
     posted_.notify_all();
 }
 
-void TaskQueueDispatcher::Send(Task task) {
+void TaskQueueDispatcher::SetViolationHandler(RuleViolationHandler handler) {
+    std::lock_guard lock(mutex_);
+    onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
+}
+
+bool TaskQueueDispatcher::Send(Task task) {
+    if (InAnyCallback()) {
+        RuleViolationHandler report;
+        {
+            std::lock_guard lock(mutex_);
+            report = onViolation_;
+        }
+        report("Send from inside a device or timer callback");
+        return false;
+    }
     if (OnDialogThread()) {
         task();
-        return;
+        return true;
     }
     std::mutex doneMutex;
     std::condition_variable doneSignal;
@@ -28,6 +44,7 @@ void TaskQueueDispatcher::Send(Task task) {
     });
     std::unique_lock lock(doneMutex);
     doneSignal.wait(lock, [&] { return done; });
+    return true;
 }
 
 bool TaskQueueDispatcher::RunOne(std::unique_lock<std::mutex>& lock) {

@@ -1,6 +1,7 @@
 #pragma once
 // The part the test dispatchers share: a queue of posted tasks, and Send as a post that waits
-// until the dialog thread has run the task (or runs it inline on that thread). Subclasses
+// until the dialog thread has run the task (or runs it inline on that thread), refused inside a
+// device or timer callback. Subclasses
 // decide which thread is the dialog thread and when the queue runs.
 //
 // Thread: Post and Send from any thread; RunOne on the dialog thread.
@@ -9,6 +10,7 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/sim/rule_violation.h"
 #include "platform/ui/dispatcher.h"
 
 namespace zav::platform::sim {
@@ -16,7 +18,11 @@ namespace zav::platform::sim {
 class TaskQueueDispatcher : public Dispatcher {
   public:
     void Post(Task task) final;
-    void Send(Task task) final;
+    bool Send(Task task) final;
+
+    // Where a Send from inside a callback is reported (it is refused in any case): by default
+    // the program aborts with the message, as the simulated card does for its rules.
+    void SetViolationHandler(RuleViolationHandler handler);
 
   protected:
     TaskQueueDispatcher() = default;
@@ -34,6 +40,7 @@ class TaskQueueDispatcher : public Dispatcher {
 
   private:
     std::deque<Task> tasks_;
+    RuleViolationHandler onViolation_ = AbortOnRuleViolation;  // guarded by mutex_
 };
 
 }  // namespace zav::platform::sim

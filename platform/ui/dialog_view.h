@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ui/canvas.h"
 #include "platform/ui/dialog_timers.h"
 #include "platform/ui/icon_drawing.h"
 #include "platform/ui/message_box.h"
@@ -32,15 +33,29 @@ class DialogView {
     virtual void SetSliderPos(int id, int position, bool redraw) = 0;
     virtual int GetSliderPos(int id) const = 0;
     virtual bool SetSliderTic(int id, int position) = 0;
+    // TBM_GETRANGEMAX.
+    virtual int GetSliderRangeMax(int id) const = 0;
 
     // The value of a control that shows one number (the gauge's value property).
     virtual void SetControlValue(int id, int value) = 0;
     virtual int GetControlValue(int id) const = 0;
 
-    // BM_SETSTATE: a push button drawn pushed in until it is set back.
+    // BM_SETSTATE: a push button drawn pushed in until it is set back, whatever happens to its
+    // focus or its enabled state meanwhile.
     virtual void SetButtonState(int id, bool pushed) = 0;
+    virtual bool GetButtonState(int id) const = 0;
     // The text a control shows when the pointer rests on it; empty removes it.
     virtual void SetToolTip(int id, std::string_view text) = 0;
+
+    // GetClientRect of a control: its inside, in pixels, from (0, 0).
+    virtual ClientRect GetControlClientRect(int id) const = 0;
+    // Puts a child window that painter draws over the whole client area of control id (a
+    // sunken frame), or takes it away again with null. The painter must stay alive until it
+    // is taken away or the dialog ends.
+    virtual void AttachPainter(int id, ControlPainter* painter) = 0;
+    // InvalidateRect on the painted child of control id: its painter runs soon, on the dialog
+    // thread. Nothing happens for a control without a painter.
+    virtual void Repaint(int id) = 0;
 
     // WM_SETICON, large and small.
     virtual void SetIcon(const IconDrawing& icon) = 0;

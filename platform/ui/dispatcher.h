@@ -1,6 +1,10 @@
 #pragma once
 // Hands work to the dialog thread, the one thread that runs every handler of a program.
 // Device callbacks and timer threads use it instead of touching devices or widgets themselves.
+//
+// The callback rule: a device or timer callback posts and never sends. Close and a timer's kill
+// wait for a callback that is running; a callback that waited in turn for the dialog thread,
+// where Close is called, would never return. Send from inside a callback is therefore refused.
 
 #include <functional>
 
@@ -17,8 +21,9 @@ class Dispatcher {
     virtual void Post(Task task) = 0;
 
     // Runs the task on the dialog thread and waits until it has run, like sending a window
-    // message; runs it inline when called on the dialog thread. Thread: any.
-    virtual void Send(Task task) = 0;
+    // message; runs it inline when called on the dialog thread. Thread: any but inside a device
+    // or timer callback, where it is refused: false, and the task does not run.
+    [[nodiscard]] virtual bool Send(Task task) = 0;
 
     // True on the dialog thread. Thread: any.
     virtual bool OnDialogThread() const = 0;

@@ -1,6 +1,9 @@
 #include "platform/alsa/alsa_error.h"
 
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include <cerrno>
 #include <string>
@@ -75,15 +78,50 @@ TEST(AlsaErrorLog, TheErrorTextNamesTheOperationAndAlsasOwnWords) {
     ASSERT_EQ(log.Describe(MmResult::Allocated, text), MmResult::NoError);
     EXPECT_EQ(text, std::string(WaveResultText(MmResult::Allocated)) +
                         " (snd_pcm_open \"hw:0,0\": Device or resource busy)");
+    // The detail belongs to the failure it came with, not to every later use of the code.
+    log.Describe(MmResult::NoMem, text);
+    EXPECT_EQ(text, WaveResultText(MmResult::NoMem));
+}
 
-    // The latest failure behind a code is the one described.
-    log.Record(-EAGAIN, "snd_pcm_open \"default\"", AlsaStep::Open);
+TEST(AlsaErrorLog, AFailureOnAnotherThreadDoesNotChangeThisThreadsText) {
+    AlsaErrorLog log;
+    log.Record(-EBUSY, "snd_pcm_open \"default\"", AlsaStep::Open);
+    std::thread other([&log] { log.Record(-EAGAIN, "snd_pcm_open \"hw:1,0\"", AlsaStep::Open); });
+    other.join();
+    std::string text;
     log.Describe(MmResult::Allocated, text);
-    EXPECT_NE(text.find("snd_pcm_open \"default\""), std::string::npos);
+    EXPECT_NE(text.find("\"default\""), std::string::npos) << text;
+    EXPECT_EQ(text.find("hw:1,0"), std::string::npos) << text;
+}
 
-    EXPECT_EQ(log.RecordLostDevice(-EIO, "snd_pcm_readi"), MmResult::NoDriver);
+TEST(AlsaErrorLog, ALostDeviceIsNamedForNoDriverUntilItsHandleCloses) {
+    AlsaErrorLog log;
+    std::thread device([&log] { log.RecordLostDevice(7, -EIO, "snd_pcm_readi"); });
+    device.join();
+    std::string text;
     log.Describe(MmResult::NoDriver, text);
-    EXPECT_NE(text.find("stopped working, snd_pcm_readi: Input/output error"), std::string::npos);
+    EXPECT_NE(text.find("stopped working, snd_pcm_readi: Input/output error"), std::string::npos)
+        << text;
+    log.ForgetHandle(7);
+    log.Describe(MmResult::NoDriver, text);
+    EXPECT_EQ(text, WaveResultText(MmResult::NoDriver));
+}
+
+TEST(AlsaErrorLog, WhatLibasoundSaysJoinsTheFailureInsteadOfTheTerminal) {
+    CaptureAlsaMessages();
+    AlsaErrorLog log;
+    // Opening a device that does not exist makes libasound complain through its handler.
+    snd_pcm_t* pcm = nullptr;
+    testing::internal::CaptureStderr();
+    const int err = snd_pcm_open(&pcm, "no_such_device_here", SND_PCM_STREAM_PLAYBACK, 0);
+    const std::string terminal = testing::internal::GetCapturedStderr();
+    ASSERT_LT(err, 0);
+    EXPECT_EQ(terminal, "");
+    log.Record(err, "snd_pcm_open \"no_such_device_here\"", AlsaStep::Open);
+    std::string text;
+    log.Describe(MapAlsaError(err, AlsaStep::Open), text);
+    EXPECT_NE(text.find("no_such_device_here"), std::string::npos) << text;
+    EXPECT_NE(text.find("["), std::string::npos) << "libasound's own words are kept: " << text;
 }
 
 TEST(AlsaErrorLog, AnUnknownNumberHasNoText) {

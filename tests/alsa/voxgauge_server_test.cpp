@@ -59,24 +59,25 @@ using VoxGaugeOnServerTest = ServerTest;
 
 TEST_F(VoxGaugeOnServerTest, TheProgramChoosesTheRealSoundUnlessTheSimulatedCardIsNamed) {
     zav::platform::sim::ManualDispatcher dispatcher;
-    const zav::platform::AudioSelection chosen = zav::platform::CreateAudioSystemFromEnvironment(
-        [](std::string_view) -> std::optional<std::string> { return std::nullopt; });
-    ASSERT_NE(chosen.system, nullptr) << chosen.problem;
+    const zav::platform::AudioSelection chosen = zav::platform::ChooseAudioBackend(
+        dispatcher, [](std::string_view) -> std::optional<std::string> { return std::nullopt; });
+    ASSERT_TRUE(chosen.bundle) << chosen.problem;
     EXPECT_EQ(chosen.backend, "alsa");
-    const std::unique_ptr<zav::platform::Mixer> mixer =
-        zav::platform::CreateHardwareMixer(*chosen.system, dispatcher);
-    ASSERT_NE(mixer, nullptr);
-    EXPECT_GE(mixer->GetNumDevs(), 1u);
+    // The real sound brings its own mixer.
+    EXPECT_GE(chosen.bundle.mixer->GetNumDevs(), 1u);
 
-    const zav::platform::AudioSelection simulated = zav::platform::CreateAudioSystemFromEnvironment(
-        [](std::string_view name) -> std::optional<std::string> {
+    const zav::platform::AudioSelection simulated = zav::platform::ChooseAudioBackend(
+        dispatcher, [](std::string_view name) -> std::optional<std::string> {
             if (name == zav::platform::kAudioBackendVariable)
                 return "sim";
             return std::nullopt;
         });
-    ASSERT_NE(simulated.system, nullptr);
+    ASSERT_TRUE(simulated.bundle);
     EXPECT_EQ(simulated.backend, "sim");
-    EXPECT_EQ(zav::platform::CreateHardwareMixer(*simulated.system, dispatcher), nullptr);
+    ASSERT_NE(simulated.bundle.mixer, nullptr);
+    zav::platform::MixerCaps caps;
+    ASSERT_EQ(simulated.bundle.mixer->GetDevCaps(0, caps), zav::platform::MixerResult::NoError);
+    EXPECT_NE(caps.name.find("Simulated"), std::string::npos) << caps.name;
 }
 
 TEST_F(VoxGaugeOnServerTest, TheGaugeFollowsTheVoiceFromSilenceToLoudSpeech) {

@@ -11,6 +11,7 @@
 #include "capture_test_support.h"
 #include "platform/hardware/audio_backend_list.h"
 #include "platform/sim/audio_backends.h"
+#include "platform/sim/manual_dispatcher.h"
 #include "platform/sim/sim_sound_card.h"
 
 namespace zav::platform {
@@ -27,48 +28,55 @@ EnvironmentLookup Environment(std::map<std::string, std::string> values) {
 
 // A backend that stands for real hardware: available or not, counting its tries.
 AudioBackend Hardware(std::string_view name, bool available, int& tries) {
-    return AudioBackend{name, false,
-                        [available, &tries](const EnvironmentLookup&,
-                                            std::string& whyNot) -> std::unique_ptr<AudioSystem> {
-                            ++tries;
-                            if (!available) {
-                                whyNot = "no device";
-                                return nullptr;
-                            }
-                            return std::make_unique<sim::SimSoundCard>();
-                        }};
+    return AudioBackend{
+        name, false,
+        [available, &tries](const EnvironmentLookup&, Dispatcher&, std::string& whyNot) {
+            ++tries;
+            AudioBundle bundle;
+            if (!available) {
+                whyNot = "no device";
+                return bundle;
+            }
+            bundle.audio = std::make_unique<sim::SimSoundCard>();
+            return bundle;
+        }};
 }
 
-TEST(SelectAudioSystem, TriesTheListInOrderButNeverTheSimulatedCardUnasked) {
+TEST(SelectAudioBackend, TriesTheListInOrderButNeverTheSimulatedCardUnasked) {
+    sim::ManualDispatcher dispatcher;
     int firstTries = 0;
     int secondTries = 0;
     const std::vector<AudioBackend> backends = {Hardware("one", false, firstTries),
                                                 Hardware("two", true, secondTries),
                                                 sim::SimAudioBackend()};
-    AudioSelection chosen = SelectAudioSystem(backends, Environment({}));
-    EXPECT_NE(chosen.system, nullptr);
+    AudioSelection chosen = SelectAudioBackend(backends, Environment({}), dispatcher);
+    EXPECT_TRUE(chosen.bundle);
     EXPECT_EQ(chosen.backend, "two");
     EXPECT_EQ(firstTries, 1);
 
     const std::vector<AudioBackend> onlySim = {Hardware("one", false, firstTries),
                                                sim::SimAudioBackend()};
-    chosen = SelectAudioSystem(onlySim, Environment({}));
-    EXPECT_EQ(chosen.system, nullptr);
+    chosen = SelectAudioBackend(onlySim, Environment({}), dispatcher);
+    EXPECT_FALSE(chosen.bundle);
     EXPECT_EQ(chosen.problem, "one: no device");
 }
 
-TEST(SelectAudioSystem, ZavAudioNamesTheBackend) {
+TEST(SelectAudioBackend, ZavAudioNamesTheBackend) {
+    sim::ManualDispatcher dispatcher;
     int tries = 0;
     const std::vector<AudioBackend> backends = {Hardware("one", true, tries),
                                                 sim::SimAudioBackend()};
-    AudioSelection chosen = SelectAudioSystem(backends, Environment({{"ZAV_AUDIO", "sim"}}));
-    ASSERT_NE(chosen.system, nullptr);
+    AudioSelection chosen =
+        SelectAudioBackend(backends, Environment({{"ZAV_AUDIO", "sim"}}), dispatcher);
+    ASSERT_TRUE(chosen.bundle);
     EXPECT_EQ(chosen.backend, "sim");
     EXPECT_EQ(tries, 0);
-    EXPECT_EQ(chosen.system->waveIn().GetNumDevs(), 1u);
+    EXPECT_EQ(chosen.bundle.audio->waveIn().GetNumDevs(), 1u);
+    // The card comes with its own mixer.
+    EXPECT_EQ(chosen.bundle.mixer->GetNumDevs(), 1u);
 
-    chosen = SelectAudioSystem(backends, Environment({{"ZAV_AUDIO", "bogus"}}));
-    EXPECT_EQ(chosen.system, nullptr);
+    chosen = SelectAudioBackend(backends, Environment({{"ZAV_AUDIO", "bogus"}}), dispatcher);
+    EXPECT_FALSE(chosen.bundle);
     EXPECT_EQ(chosen.problem, "ZAV_AUDIO names an unknown audio backend \"bogus\"");
 }
 
@@ -94,10 +102,11 @@ class SimMicFileTest : public testing::Test {
                    static_cast<std::streamsize>(bytes.size()));
     }
     AudioSelection Create() {
-        return CreateAudioSystemFromEnvironment(
-            Environment({{"ZAV_AUDIO", "sim"}, {"ZAV_SIM_MIC", path_.string()}}));
+        return ChooseAudioBackend(
+            dispatcher_, Environment({{"ZAV_AUDIO", "sim"}, {"ZAV_SIM_MIC", path_.string()}}));
     }
 
+    sim::ManualDispatcher dispatcher_;
     std::filesystem::path path_ = std::filesystem::temp_directory_path() /
                                   ("capture_test_voice_" + std::to_string(::getpid()) + ".wav");
 };
@@ -106,8 +115,8 @@ TEST_F(SimMicFileTest, TheVoiceFileFeedsTheMicrophone) {
     const std::vector<std::int16_t> voice = {1000, -1000, 2000, -2000};
     Write(capture_test::WaveFileBytes(22050, 1, voice));
     AudioSelection chosen = Create();
-    ASSERT_NE(chosen.system, nullptr) << chosen.problem;
-    auto& card = dynamic_cast<sim::SimSoundCard&>(*chosen.system);
+    ASSERT_TRUE(chosen.bundle) << chosen.problem;
+    auto& card = dynamic_cast<sim::SimSoundCard&>(*chosen.bundle.audio);
     card.StopThreads();  // drive it by hand
     capture_test::FailOnViolation(card);
 
@@ -132,14 +141,43 @@ TEST_F(SimMicFileTest, TheVoiceFileFeedsTheMicrophone) {
 TEST_F(SimMicFileTest, AnUnusableVoiceFileIsAClearError) {
     Write({'R', 'I', 'F', 'F'});
     AudioSelection chosen = Create();
-    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_FALSE(chosen.bundle);
     EXPECT_EQ(chosen.problem, "audio backend \"sim\" is not available: ZAV_SIM_MIC file \"" +
                                   path_.string() + "\": not a RIFF WAVE file");
 
     std::filesystem::remove(path_);
     chosen = Create();
-    EXPECT_EQ(chosen.system, nullptr);
+    EXPECT_FALSE(chosen.bundle);
     EXPECT_NE(chosen.problem.find("cannot be opened"), std::string::npos);
+}
+
+TEST(SimAudioBackend, ADemoOnTheSimulatedCardReportsABrokenRuleAndGoesOn) {
+    sim::ManualDispatcher dispatcher;
+    AudioSelection chosen = ChooseAudioBackend(dispatcher, Environment({{"ZAV_AUDIO", "sim"}}));
+    ASSERT_TRUE(chosen.bundle) << chosen.problem;
+    WaveOutApi& waveOut = chosen.bundle.audio->waveOut();
+    WaveOutHandle handle;
+    const PcmWaveFormat mono{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
+    ASSERT_EQ(waveOut.Open(handle, kWaveMapper, mono, {}), MmResult::NoError);
+    std::vector<std::uint8_t> data(44100);
+    WaveHeader header;
+    header.data = data.data();
+    header.bufferLength = static_cast<std::uint32_t>(data.size());
+
+    testing::internal::CaptureStderr();
+    const MmResult unprepared = waveOut.Write(handle, header);  // never prepared: a broken rule
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(unprepared, MmResult::WaveUnprepared);
+    EXPECT_NE(said.find("host rule broken: waveOutWrite with a buffer that is not prepared"),
+              std::string::npos)
+        << said;
+
+    // The program goes on: the same buffer, prepared, plays and comes back.
+    ASSERT_EQ(waveOut.PrepareHeader(handle, header), MmResult::NoError);
+    ASSERT_EQ(waveOut.Write(handle, header), MmResult::NoError);
+    ASSERT_EQ(waveOut.Reset(handle), MmResult::NoError);
+    ASSERT_EQ(waveOut.UnprepareHeader(handle, header), MmResult::NoError);
+    EXPECT_EQ(waveOut.Close(handle), MmResult::NoError);
 }
 
 }  // namespace

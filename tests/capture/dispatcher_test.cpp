@@ -5,6 +5,7 @@
 
 #include "platform/sim/dialog_thread.h"
 #include "platform/sim/manual_dispatcher.h"
+#include "platform/ui/scoped_poster.h"
 
 namespace zav::platform::sim {
 namespace {
@@ -18,7 +19,7 @@ TEST(ManualDispatcher, RunsPostedTasksInOrderOnlyWhenDrained) {
     });
     dispatcher.Post([&] { ran.push_back(2); });
     EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(dispatcher.pendingCount(), 2u);
+    EXPECT_EQ(dispatcher.PendingCount(), 2u);
     EXPECT_EQ(dispatcher.RunPending(), 3u);
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }
@@ -55,6 +56,20 @@ TEST(DialogThread, RunsTasksOnItsOwnThreadInOrder) {
     ASSERT_EQ(ran.size(), 102u);
     for (int i = 0; i < 102; ++i)
         EXPECT_EQ(ran[static_cast<std::size_t>(i)], i);
+}
+
+TEST(ScopedPoster, ATaskPostedByAnOwnerThatHasGoneNeverRuns) {
+    ManualDispatcher dispatcher;
+    std::vector<int> ran;
+    ScopedPoster lasting(dispatcher);
+    {
+        ScopedPoster gone(dispatcher);
+        gone.Post([&] { ran.push_back(1); });
+        lasting.Post([&] { ran.push_back(2); });
+        std::thread([&] { gone.Post([&] { ran.push_back(3); }); }).join();
+    }
+    EXPECT_EQ(dispatcher.RunPending(), 3u);  // the queue drains; only the living owner's task ran
+    EXPECT_EQ(ran, std::vector<int>{2});
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST(MicCaptureOpen, DevicesWhoseCapabilitiesFailDoNotCount) {
     SimCardConfig config;
     config.inputs = {DefaultSimInputCaps(), DefaultSimInputCaps()};
     Rig rig(config);
-    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, SimFailures::kEveryTime);
+    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, zav::platform::sim::kEveryTime);
     CMicCapture& capture = rig.Make();
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::BadDeviceId);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
@@ -149,7 +149,7 @@ TEST(MicCaptureOpen, SecondOpenKeepsTheFirstDevice) {
     CMicCapture& capture = rig.Make();
     ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::Allocated);
-    EXPECT_EQ(rig.card.openInputCount(), 1u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 1u);
 }
 
 struct StoredMapCase {
@@ -228,8 +228,8 @@ TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
 
     rig.Run(10 * 60 * 1000);
 
-    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+    EXPECT_EQ(rig.card.InputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), kMicBufferCount);
     // 600 s of 88200 bytes a second fill 4800 whole buffers of 11024 bytes.
     EXPECT_EQ(rig.messages, 4800u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
@@ -245,9 +245,9 @@ TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
     EXPECT_EQ(capture.Stop(), MmResult::InvalHandle);
     capture.Close();
     rig.dispatcher.RunPending();
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInClose), 1u);
-    EXPECT_EQ(rig.card.violationCount(), 0u);
+    EXPECT_EQ(rig.card.ViolationCount(), 0u);
 }
 
 TEST(MicCaptureScenario, ALaggingDialogLosesNothingWithinTwoSeconds) {
@@ -255,13 +255,13 @@ TEST(MicCaptureScenario, ALaggingDialogLosesNothingWithinTwoSeconds) {
     rig.Make();
     rig.OpenAndStart();
     rig.Run(60 * 1000, 1500);
-    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+    EXPECT_EQ(rig.card.InputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), kMicBufferCount);
 
     // Longer than the sixteen buffers hold: the card drops what it cannot store.
     rig.Run(2500, 2500);
-    EXPECT_GT(rig.card.inputOverrunFrames(), 0u);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+    EXPECT_GT(rig.card.InputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), kMicBufferCount);
 }
 
 TEST(MicCaptureScenario, StartAfterStopOnlyRestartsTheDevice) {
@@ -274,13 +274,13 @@ TEST(MicCaptureScenario, StartAfterStopOnlyRestartsTheDevice) {
     const std::size_t afterStop = rig.messages;
     rig.Run(1000);
     EXPECT_EQ(rig.messages, afterStop);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), kMicBufferCount);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), kMicBufferCount);
 
     ASSERT_EQ(capture.Start(), MmResult::NoError);
     rig.Run(1000);
     EXPECT_GE(rig.messages, afterStop + kBuffersPerSecond - 1);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
-    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.InputOverrunFrames(), 0u);
 }
 
 TEST(MicCaptureScenario, EightBitCaptureCirculatesWithoutMetering) {
@@ -309,7 +309,7 @@ TEST_P(MicCaptureQueueFailureTest, TakesBackEveryQueuedBufferAndDoesNotStart) {
 
     EXPECT_EQ(capture.Start(), MmResult::NoMem);
     EXPECT_FALSE(capture.prepared());
-    EXPECT_EQ(rig.card.queuedInputBuffers(), 0u);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), 0u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInStart), 0u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInReset), 1u);
     const std::uint32_t prepared =
@@ -322,7 +322,7 @@ TEST_P(MicCaptureQueueFailureTest, TakesBackEveryQueuedBufferAndDoesNotStart) {
     EXPECT_EQ(capture.Start(), MmResult::NoMem);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), c.failingBuffer + 1);
     capture.Close();
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buffers, MicCaptureQueueFailureTest,
@@ -365,11 +365,11 @@ TEST(MicCaptureStaleMessages, MessagesQueuedWhenTheEngineGoesAwayAreDropped) {
     rig.Make();
     rig.OpenAndStart();
     rig.card.AdvanceBy(1000);
-    ASSERT_GT(rig.dispatcher.pendingCount(), 0u);
+    ASSERT_GT(rig.dispatcher.PendingCount(), 0u);
     rig.capture.reset();
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.messages, 0u);
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
 }
 
 TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
@@ -380,11 +380,11 @@ TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
     rig.card.FailCall(SimCall::WaveInClose, MmResult::Error);
     capture.Close();
     EXPECT_TRUE(capture.IsOpen());
-    EXPECT_EQ(rig.card.openInputCount(), 1u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 1u);
     rig.dispatcher.RunPending();
     capture.Close();
     EXPECT_FALSE(capture.IsOpen());
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
 }
 
 }  // namespace

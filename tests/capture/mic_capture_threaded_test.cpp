@@ -59,16 +59,16 @@ TEST(MicCaptureThreaded, BuffersCirculateInRealTimeWhileTheDialogPollsTheLevel) 
         }
         EXPECT_GE(messages, 12u);  // 20 in 2.5 s; slack for slow sanitizer builds
         EXPECT_EQ(level, 12u);
-        EXPECT_EQ(card.inputOverrunFrames(), 0u);
+        EXPECT_EQ(card.InputOverrunFrames(), 0u);
 
         EXPECT_EQ(capture.Stop(), MmResult::NoError);
         capture.Close();
         capture.Close();
         dispatcher.RunPending();
-        EXPECT_EQ(card.openInputCount(), 0u);
+        EXPECT_EQ(card.OpenInputCount(), 0u);
     }
     card.StopThreads();
-    EXPECT_EQ(card.violationCount(), 0u);
+    EXPECT_EQ(card.ViolationCount(), 0u);
 }
 
 TEST(MicCaptureThreaded, ClosingWhileBuffersComeBackIsClean) {
@@ -86,8 +86,8 @@ TEST(MicCaptureThreaded, ClosingWhileBuffersComeBackIsClean) {
     }
     dispatcher.RunPending();
     card.StopThreads();
-    EXPECT_EQ(card.openInputCount(), 0u);
-    EXPECT_EQ(card.violationCount(), 0u);
+    EXPECT_EQ(card.OpenInputCount(), 0u);
+    EXPECT_EQ(card.ViolationCount(), 0u);
 }
 
 TEST(MicCaptureThreaded, EngineLivesOnItsOwnDialogThread) {
@@ -114,7 +114,7 @@ TEST(MicCaptureThreaded, EngineLivesOnItsOwnDialogThread) {
         dialog.Send([&] { capture.reset(); });
     }
     card.StopThreads();
-    EXPECT_EQ(card.openInputCount(), 0u);
+    EXPECT_EQ(card.OpenInputCount(), 0u);
 }
 
 TEST(SimOutputThreaded, PlaysABufferInRealTime) {

@@ -116,9 +116,9 @@ TEST(SimOutputHold, NeedsAnOutputDeviceAndCanFailEitherStep) {
     card.FailCall(SimCall::SetCooperativeLevel, MmResult::Error);
     EXPECT_EQ(hold->SetCooperativeLevel(CooperativeLevel::Normal), MmResult::Error);
     EXPECT_EQ(hold->SetCooperativeLevel(CooperativeLevel::Normal), MmResult::NoError);
-    EXPECT_EQ(card.holdCount(), 1u);
+    EXPECT_EQ(card.HoldCount(), 1u);
     hold.reset();
-    EXPECT_EQ(card.holdCount(), 0u);
+    EXPECT_EQ(card.HoldCount(), 0u);
 }
 
 TEST(SimOutputHold, AHalfDuplexCardCannotRecordWhileTheHoldIsKept) {

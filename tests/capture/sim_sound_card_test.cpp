@@ -105,7 +105,7 @@ TEST_F(SimInputTest, FramesWithoutAQueuedBufferAreCountedAsLost) {
     OpenMono();
     card_.waveIn().Start(handle_);
     card_.AdvanceBy(1000);
-    EXPECT_EQ(card_.inputOverrunFrames(), 22050u);
+    EXPECT_EQ(card_.InputOverrunFrames(), 22050u);
     std::uint32_t position = 1;
     card_.waveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 0u);
@@ -124,7 +124,7 @@ TEST_F(SimInputTest, StopReturnsOnlyThePartlyFilledBuffer) {
     card_.DeliverCallbacks();
     ASSERT_EQ(Returned(), std::vector<WaveHeader*>{&first.header});
     EXPECT_EQ(first.header.bytesRecorded, 2204u);
-    EXPECT_EQ(card_.queuedInputBuffers(), 1u);
+    EXPECT_EQ(card_.QueuedInputBuffers(), 1u);
     std::uint32_t position = 0;
     card_.waveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 2204u);  // kept by Stop
@@ -157,7 +157,7 @@ TEST_F(SimInputTest, CloseWithQueuedBuffersIsRefused) {
     Buffer buffer(4410);
     Queue(buffer);
     EXPECT_EQ(card_.waveIn().Close(handle_), MmResult::WaveStillPlaying);
-    EXPECT_EQ(card_.openInputCount(), 1u);
+    EXPECT_EQ(card_.OpenInputCount(), 1u);
     CloseDevice();
 }
 
@@ -251,7 +251,7 @@ class SimRuleTest : public testing::Test {
         EXPECT_EQ(card_.waveIn().Open(handle_, kWaveMapper, kMono16, {}), MmResult::NoError);
     }
     ~SimRuleTest() override {
-        if (card_.openInputCount() == 0)
+        if (card_.OpenInputCount() == 0)
             return;
         card_.waveIn().Reset(handle_);
         card_.waveIn().Close(handle_);
@@ -275,7 +275,7 @@ class SimRuleTest : public testing::Test {
 TEST_F(SimRuleTest, AddingAnUnpreparedBuffer) {
     EXPECT_EQ(card_.waveIn().AddBuffer(handle_, buffer.header), MmResult::WaveUnprepared);
     EXPECT_TRUE(Reported("not prepared"));
-    EXPECT_EQ(card_.queuedInputBuffers(), 0u);
+    EXPECT_EQ(card_.QueuedInputBuffers(), 0u);
 }
 
 TEST_F(SimRuleTest, AddingAQueuedBufferAgain) {
@@ -283,7 +283,7 @@ TEST_F(SimRuleTest, AddingAQueuedBufferAgain) {
     card_.waveIn().AddBuffer(handle_, buffer.header);
     EXPECT_EQ(card_.waveIn().AddBuffer(handle_, buffer.header), MmResult::WaveStillPlaying);
     EXPECT_TRUE(Reported("already queued"));
-    EXPECT_EQ(card_.queuedInputBuffers(), 1u);
+    EXPECT_EQ(card_.QueuedInputBuffers(), 1u);
 }
 
 TEST_F(SimRuleTest, UnpreparingAQueuedBuffer) {
@@ -328,7 +328,7 @@ TEST_F(SimRuleTest, CallingFromInsideACallback) {
     card_.AdvanceBy(10);
     EXPECT_EQ(inside, MmResult::Error);
     EXPECT_TRUE(Reported("inside a device callback"));
-    EXPECT_EQ(card_.queuedInputBuffers(), 0u);
+    EXPECT_EQ(card_.QueuedInputBuffers(), 0u);
     card_.waveIn().Reset(handle_);
     ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
 }

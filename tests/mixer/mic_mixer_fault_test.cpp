@@ -23,8 +23,7 @@ using voxgauge::MicEnvSave;
 constexpr std::array kFailures = {MixerResult::Error, MixerResult::NoMemory,
                                   MixerResult::InvalidParam, MixerResult::NotSupported};
 
-// A call seen in a clean run, with its number among the calls of its kind since the start,
-// which is how a fault names it.
+// A call seen in a clean run, with its number among the calls of its kind since the start.
 struct LoggedCall {
     MixerCallRecord record;
     std::uint32_t ordinal = 0;
@@ -41,6 +40,12 @@ std::vector<LoggedCall> CallsSince(const std::vector<MixerCallRecord>& log, std:
     return calls;
 }
 
+// Makes the same call fail in a fresh run that has come as far as the clean one had when it
+// made the call's earlier calls of that kind.
+void FailNthCall(platform::sim::SimMixer& mixer, const LoggedCall& call, MixerResult result) {
+    mixer.FailCall(call.record.call, result, call.ordinal - 1 - mixer.CallCount(call.record.call));
+}
+
 TEST(MicMixerFaults, AFailedCallWhileOpeningLeavesNoMixerOpen) {
     std::vector<LoggedCall> initCalls;
     {
@@ -51,7 +56,7 @@ TEST(MicMixerFaults, AFailedCallWhileOpeningLeavesNoMixerOpen) {
     ASSERT_EQ(initCalls.size(), 3u);  // count, capabilities, open
     for (const LoggedCall& call : initCalls) {
         MicMixerRig rig(RecordingCard());
-        rig.sim.InjectFault({.call = call.record.call, .onCall = call.ordinal});
+        FailNthCall(rig.sim, call, MixerResult::Error);
         EXPECT_EQ(rig.micMixer.MixerInit(&rig.dialog), 0) << static_cast<int>(call.record.call);
         EXPECT_EQ(rig.micMixer.Handle(), platform::kNullMixer);
         EXPECT_EQ(rig.sim.OpenHandleCount(), 0u);
@@ -77,9 +82,7 @@ TEST(MicMixerFaults, AnyFailedCallDuringTheSearchGivesUpAtOnce) {
         SCOPED_TRACE(::testing::Message() << "failing search call " << i);
         MicMixerRig rig(RecordingCard());
         rig.micMixer.MixerInit(&rig.dialog);
-        rig.sim.InjectFault({.call = call.record.call,
-                             .onCall = call.ordinal,
-                             .result = kFailures[i % kFailures.size()]});
+        FailNthCall(rig.sim, call, kFailures[i % kFailures.size()]);
 
         EXPECT_EQ(rig.micMixer.GetMicConf(), 0);
         EXPECT_FALSE(rig.micMixer.HasVolumeControl());
@@ -134,9 +137,7 @@ TEST(MicMixerFaults, AnyFailedCallDuringTheSnapshotSkipsOnlyWhatItWasAbout) {
         SCOPED_TRACE(::testing::Message() << "failing snapshot call " << i);
         MicMixerRig rig(SnapshotCard());
         rig.Initialise();
-        rig.sim.InjectFault({.call = call.record.call,
-                             .onCall = call.ordinal,
-                             .result = kFailures[i % kFailures.size()]});
+        FailNthCall(rig.sim, call, kFailures[i % kFailures.size()]);
 
         const MicEnvSave saved = rig.micMixer.SaveMicEnv();
         const auto expected = WithoutSkippedPart(call.record);

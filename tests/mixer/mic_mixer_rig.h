@@ -9,7 +9,7 @@
 #include "platform/registry/registry.h"
 #include "platform/sim/memory_registry.h"
 #include "platform/sim/mixer_sim.h"
-#include "tests/mixer/queue_dispatcher.h"
+#include "platform/sim/manual_dispatcher.h"
 #include "voxgauge/mic_mixer.h"
 
 namespace zav::test {
@@ -62,7 +62,7 @@ struct MicMixerRig {
     // Written out here rather than taken from the code under test.
     static constexpr std::string_view kZavKey = "Software\\TAMBORI\\ZAV  - Blue Hollow -\\2.0";
 
-    QueueDispatcher dispatcher;
+    zav::platform::sim::ManualDispatcher dispatcher;
     platform::sim::SimMixer sim;
     platform::sim::MemoryRegistry store;
     FakeDialog dialog;

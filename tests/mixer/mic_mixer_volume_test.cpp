@@ -81,7 +81,7 @@ TEST(MicMixerSearch, ControlsThatCannotBeAddressedCountAsNoControl) {
 TEST(MicMixerSearch, AFailedSecondSearchKeepsTheControlFoundBefore) {
     MicMixerRig rig(RecordingCard());
     rig.Initialise();
-    rig.sim.InjectFault({.call = MixerCall::GetDevCaps});
+    rig.sim.FailCall(MixerCall::GetDevCaps, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
     EXPECT_EQ(rig.micMixer.GetMicConf(), 0);
     EXPECT_TRUE(rig.micMixer.HasVolumeControl());
     EXPECT_EQ(rig.micMixer.ControlId(), kMicVolume);
@@ -131,12 +131,12 @@ TEST(MicMixerVolume, TheSliderValueIsWrittenUnchangedAndAFailedWriteStillKeepsIt
     rig.micMixer.ChangeEnv(65535u);
     EXPECT_EQ(rig.sim.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{65535, 65535}));
 
-    rig.sim.InjectFault({.call = MixerCall::SetControlDetails});
+    rig.sim.FailCall(MixerCall::SetControlDetails, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
     rig.micMixer.ChangeEnv(100u);
     EXPECT_EQ(rig.micMixer.Volume(), 100u);
     EXPECT_EQ(rig.sim.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{65535, 65535}));
 
-    rig.sim.InjectFault({.call = MixerCall::GetControlDetails});
+    rig.sim.FailCall(MixerCall::GetControlDetails, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
     rig.micMixer.ChangeEnv(200u);  // the read fails: nothing is written or kept
     EXPECT_EQ(rig.micMixer.Volume(), 100u);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/mixer/mixer_test_cards.h"
-#include "tests/mixer/queue_dispatcher.h"
+#include "platform/sim/manual_dispatcher.h"
 
 namespace zav::test {
 namespace {
@@ -29,7 +29,6 @@ using platform::MixerLineControls;
 using platform::MixerNotificationSink;
 using platform::MixerResult;
 using platform::sim::MixerCall;
-using platform::sim::MixerFault;
 using platform::sim::SimMixer;
 
 struct Notification {
@@ -55,11 +54,13 @@ class SimMixerTest : public ::testing::Test {
         return handle;
     }
 
-    QueueDispatcher dispatcher;
+    zav::platform::sim::ManualDispatcher dispatcher;
     SimMixer mixer{RecordingCard(), dispatcher};
 };
 
-TEST_F(SimMixerTest, EveryCallOnAClosedHandleIsAnInvalidHandle) {
+TEST_F(SimMixerTest, EveryCallOnAClosedHandleIsAnInvalidHandleAndABrokenRule) {
+    std::vector<std::string> broken;
+    mixer.SetViolationHandler([&](std::string_view message) { broken.emplace_back(message); });
     MixerHandle handle = OpenCard();
     ASSERT_EQ(mixer.Close(handle), MixerResult::NoError);
 
@@ -99,7 +100,10 @@ TEST_F(SimMixerTest, EveryCallOnAClosedHandleIsAnInvalidHandle) {
          }},
     };
     for (const auto& [name, call] : calls) {
+        const std::size_t before = broken.size();
         EXPECT_EQ(call(), MixerResult::InvalidHandle) << name;
+        ASSERT_EQ(broken.size(), before + 1) << name;
+        EXPECT_NE(broken.back().find("not open"), std::string::npos) << broken.back();
     }
     EXPECT_EQ(mixer.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{30000, 31000}));
 }
@@ -157,7 +161,7 @@ TEST_F(SimMixerTest, OneChannelReadsTheFirstAndWritesEveryChannel) {
 }
 
 TEST(SimMixerLayout, MultipleItemValuesRunItemByItemThenChannelByChannel) {
-    QueueDispatcher dispatcher;
+    zav::platform::sim::ManualDispatcher dispatcher;
     SimMixer mixer(MicCard(2, {{.id = 5,
                                 .type = ControlType::MultipleSelect,
                                 .flags = kControlMultiple,
@@ -227,8 +231,7 @@ TEST_F(SimMixerTest, LinesAreFoundByIndexIdAndTypeWithTheHostsErrors) {
 
 TEST_F(SimMixerTest, AFaultHitsOnlyTheNamedCallOrEveryCallOfItsKind) {
     MixerHandle handle = OpenCard();
-    mixer.InjectFault(
-        {.call = MixerCall::GetDevCaps, .onCall = 2, .result = MixerResult::NoMemory});
+    mixer.FailCall(MixerCall::GetDevCaps, MixerResult::NoMemory, 1);
     MixerCaps caps;
     EXPECT_EQ(mixer.GetDevCaps(handle, caps), MixerResult::NoError);
     EXPECT_EQ(mixer.GetDevCaps(handle, caps), MixerResult::NoMemory);
@@ -236,13 +239,13 @@ TEST_F(SimMixerTest, AFaultHitsOnlyTheNamedCallOrEveryCallOfItsKind) {
     EXPECT_EQ(mixer.CallCount(MixerCall::GetDevCaps), 3u);
     EXPECT_TRUE(mixer.CallLog()[2].injected);
 
-    mixer.InjectFault({.call = MixerCall::GetNumDevs});
+    mixer.FailCall(MixerCall::GetNumDevs, MixerResult::Error, 0, platform::sim::kEveryTime);
     EXPECT_EQ(mixer.GetNumDevs(), 0u);
     EXPECT_EQ(mixer.GetNumDevs(), 0u);
-    mixer.ClearFaults();
+    mixer.ClearFailures();
     EXPECT_EQ(mixer.GetNumDevs(), 1u);
 
-    mixer.InjectFault({.call = MixerCall::Open});
+    mixer.FailCall(MixerCall::Open, MixerResult::Error);
     MixerHandle refused{};
     EXPECT_EQ(mixer.Open(0, nullptr, refused), MixerResult::Error);
     EXPECT_EQ(refused, platform::kNullMixer);
@@ -267,11 +270,11 @@ TEST_F(SimMixerTest, OutsideChangesNotifyOpenHandlesOnlyWhenTheDialogThreadRuns)
     EXPECT_EQ(mixer.SetControlValues(0, 999, {1}), MixerResult::InvalidControl);
     EXPECT_EQ(mixer.SetControlValues(0, kMicVolume, {1, 2, 3}), MixerResult::InvalidParam);
     EXPECT_EQ(mixer.ChangeLine(0, 999), MixerResult::InvalidLine);
-    EXPECT_EQ(dispatcher.Pending(), 0u);
+    EXPECT_EQ(dispatcher.PendingCount(), 0u);
 }
 
 TEST(SimMixerLifetime, NotificationsQueuedPastTheMixersLifeAreDropped) {
-    QueueDispatcher dispatcher;
+    zav::platform::sim::ManualDispatcher dispatcher;
     RecordingSink sink;
     {
         SimMixer mixer(RecordingCard(), dispatcher);
@@ -284,7 +287,7 @@ TEST(SimMixerLifetime, NotificationsQueuedPastTheMixersLifeAreDropped) {
 }
 
 TEST(SimMixerTopology, ContradictoryTopologiesAreRejected) {
-    QueueDispatcher dispatcher;
+    zav::platform::sim::ManualDispatcher dispatcher;
     auto duplicateControl = MicCard(2, {VolumeControl(5, {}), MuteControl(5, 0)});
     EXPECT_THROW(SimMixer(duplicateControl, dispatcher), std::invalid_argument);
     auto tooManyValues = MicCard(1, {VolumeControl(5, {1, 2})});

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/qt/needle_gauge.h"
+#include "platform/qt/painted_control.h"
 #include "platform/qt/qt_dialog_runner.h"
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/track_bar.h"
@@ -251,10 +252,56 @@ TEST(DialogWindow, ControlStateChangesReachTheRightWidgets) {
 
     EXPECT_EQ(window.GetControlValue(kGauge), 9);
     EXPECT_EQ(window.GetControlValue(kPlay), 0);
-    EXPECT_TRUE(qobject_cast<QPushButton*>(window.ControlWidget(kPlay))->isDown());
+    EXPECT_TRUE(window.GetButtonState(kPlay));
     EXPECT_FALSE(window.IsControlEnabled(kHorizontal));
     EXPECT_EQ(window.ControlWidget(kPlay)->toolTip(), "PLAY");
     EXPECT_FALSE(window.IsControlEnabled(4242));
+}
+
+// Keeps what each paint was given and fills the whole canvas.
+class RecordingPainter : public platform::ControlPainter {
+  public:
+    void OnPaint(platform::Canvas& canvas) override {
+        ++paints;
+        size = QSize(canvas.Width(), canvas.Height());
+        background = canvas.BackgroundColour();
+        canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, {255, 0, 0});
+    }
+
+    int paints = 0;
+    QSize size;
+    platform::Rgb background;
+};
+
+TEST(DialogWindow, APainterDrawsTheInsideOfItsFrameUntilItIsTakenAway) {
+    RecordingHandler handler;
+    RunWith(handler, [&](QtDialogWindow& window) {
+        RecordingPainter painter;
+        QWidget* frame = window.ControlWidget(kMeter);
+        window.AttachPainter(kMeter, &painter);
+        auto* child = frame->findChild<zav::platform::qt::PaintedControl*>();
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->geometry(), frame->contentsRect());
+        const platform::ClientRect client = window.GetControlClientRect(kMeter);
+        EXPECT_EQ(QSize(client.Width(), client.Height()), frame->contentsRect().size());
+        EXPECT_LT(client.Width(), frame->width());  // inside the sunken border
+
+        ASSERT_TRUE(qt_test::WaitFor([&] { return painter.paints > 0; }));
+        const int paints = painter.paints;
+        window.Repaint(kMeter);
+        ASSERT_TRUE(qt_test::WaitFor([&] { return painter.paints > paints; }));
+        EXPECT_EQ(painter.size, child->size());
+        const QColor face = frame->palette().color(QPalette::Window);
+        EXPECT_EQ(painter.background, (platform::Rgb{static_cast<std::uint8_t>(face.red()),
+                                                     static_cast<std::uint8_t>(face.green()),
+                                                     static_cast<std::uint8_t>(face.blue())}));
+        EXPECT_EQ(window.grab().toImage().pixelColor(frame->geometry().center()), QColor(Qt::red));
+
+        window.AttachPainter(kMeter, nullptr);
+        EXPECT_EQ(frame->findChild<zav::platform::qt::PaintedControl*>(), nullptr);
+        window.Repaint(kMeter);  // no painter: nothing to do
+        EXPECT_NE(window.grab().toImage().pixelColor(frame->geometry().center()), QColor(Qt::red));
+    });
 }
 
 TEST(DialogWindow, EnterPressesTheDefaultButtonAndEscCancels) {

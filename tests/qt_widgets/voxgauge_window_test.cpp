@@ -108,8 +108,8 @@ TEST(VoxGaugeWindow, FollowsTheVoiceTakesAScreenshotAndStoresOnOk) {
     EXPECT_EQ(micEnv->type, platform::ValueType::Binary);
     EXPECT_FALSE(micEnv->data.empty());
     EXPECT_EQ(micEnv->data.size() % voxgauge::MicEnvRecord::kSize, 0u);
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
-    EXPECT_EQ(rig.card.holdCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
+    EXPECT_EQ(rig.card.HoldCount(), 0u);
 }
 
 TEST(VoxGaugeWindow, TheGaugeShowsTheCapturedLevel) {
@@ -179,14 +179,14 @@ TEST(VoxGaugeWindow, RunsOnTheSimulatedCardAsTheProgramChoosesIt) {
             return std::string(sim::kSimBackendName);
         return std::nullopt;
     };
-    platform::AudioSelection audio = platform::CreateAudioSystemFromEnvironment(environment);
-    ASSERT_NE(audio.system, nullptr) << audio.problem;
-    auto* card = dynamic_cast<sim::SimSoundCard*>(audio.system.get());
+    QtDispatcher dispatcher;
+    platform::AudioSelection audio = platform::ChooseAudioBackend(dispatcher, environment);
+    ASSERT_TRUE(audio.bundle) << audio.problem;
+    auto* card = dynamic_cast<sim::SimSoundCard*>(audio.bundle.audio.get());
     ASSERT_NE(card, nullptr);
     card->SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
     card->SetMicSignal(sim::SineMic(kVoicePeak, 220.0));
-    QtDispatcher dispatcher;
-    sim::SimMixer mixer(sim::DemoMixerTopology(), dispatcher);
+    platform::Mixer& mixer = *audio.bundle.mixer;
     sim::MemoryRegistry store;
     QtDialogRunner runner;
     voxgauge::CVoxGaugeApp app({*card, mixer, store, dispatcher, runner});
@@ -204,9 +204,9 @@ TEST(VoxGaugeWindow, RunsOnTheSimulatedCardAsTheProgramChoosesIt) {
 
     EXPECT_EQ(shown, kVoiceLevel);
     EXPECT_EQ(app.DialogResult(), platform::kIdOk);
-    EXPECT_EQ(card->openInputCount(), 0u);
-    EXPECT_EQ(card->holdCount(), 0u);
-    EXPECT_EQ(card->violationCount(), 0u);
+    EXPECT_EQ(card->OpenInputCount(), 0u);
+    EXPECT_EQ(card->HoldCount(), 0u);
+    EXPECT_EQ(card->ViolationCount(), 0u);
 }
 
 TEST(VoxGaugeWindow, TheAboutBoxShowsTheIconAndTheVersion) {

@@ -26,8 +26,8 @@ std::vector<StoredRecord> Records(const platform::Bytes& bytes) {
 }
 
 void ExpectEverythingReleased(Rig& rig) {
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
-    EXPECT_EQ(rig.card.holdCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
+    EXPECT_EQ(rig.card.HoldCount(), 0u);
     EXPECT_FALSE(rig.dialog.HoldsOutputDevice());
     EXPECT_EQ(rig.dialog.TimerId(), 0u);
     EXPECT_EQ(rig.window.Timers().RunningCount(), 0u);
@@ -99,7 +99,7 @@ TEST(DialogEnd, DestroyAfterOkFindsEverythingReleasedAlready) {
     rig.Run(500);  // buffers returned by the reset arrive after the engine closed
 
     EXPECT_EQ(rig.card.CallCount(sim::SimCall::WaveInClose), closes);
-    EXPECT_EQ(rig.card.violationCount(), 0u);
+    EXPECT_EQ(rig.card.ViolationCount(), 0u);
     ExpectEverythingReleased(rig);
 }
 
@@ -166,7 +166,7 @@ TEST(Application, RunsTheDialogToItsEndAndAnswersFalse) {
     EXPECT_EQ(app.DialogResult(), platform::kIdOk);
     EXPECT_TRUE(rig.StoredMicEnv().has_value());
     // Leaving InitInstance destroyed the dialog: capture and mixer are closed.
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
     EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
 }
 

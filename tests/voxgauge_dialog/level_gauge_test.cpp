@@ -72,8 +72,8 @@ TEST(LevelGauge, ReturnedBuffersKeepCirculating) {
 
     rig.Run(5000);  // more than twice the two seconds the 16 buffers hold
 
-    EXPECT_EQ(rig.card.inputOverrunFrames(), 0u);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), voxgauge::kMicBufferCount);
+    EXPECT_EQ(rig.card.InputOverrunFrames(), 0u);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), voxgauge::kMicBufferCount);
 }
 
 TEST(LevelGauge, TicksOfAnotherTimerAreIgnored) {

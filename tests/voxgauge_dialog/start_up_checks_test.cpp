@@ -102,8 +102,8 @@ TEST_P(FailedStartUp, LeavesNoDeviceHeldAndNothingStored) {
     rig.Run(500);
 
     EXPECT_FALSE(rig.dialog.HoldsOutputDevice());
-    EXPECT_EQ(rig.card.holdCount(), 0u);
-    EXPECT_EQ(rig.card.openInputCount(), 0u);
+    EXPECT_EQ(rig.card.HoldCount(), 0u);
+    EXPECT_EQ(rig.card.OpenInputCount(), 0u);
     EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
     EXPECT_FALSE(rig.StoreHasKey());
 }
@@ -135,13 +135,13 @@ TEST(StartUp, OpensCaptureInStereo22kWhileTheOutputIsHeld) {
 
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_TRUE(rig.dialog.HoldsOutputDevice());
-    EXPECT_EQ(rig.card.holdCount(), 1u);
+    EXPECT_EQ(rig.card.HoldCount(), 1u);
     ASSERT_EQ(rig.card.OpenInputFormats().size(), 1u);
     const platform::PcmWaveFormat format = rig.card.OpenInputFormats()[0];
     EXPECT_EQ(format.samplesPerSec, 22050u);
     EXPECT_EQ(format.bitsPerSample, 16u);
     EXPECT_EQ(format.channels, 2u);
-    EXPECT_EQ(rig.card.queuedInputBuffers(), voxgauge::kMicBufferCount);
+    EXPECT_EQ(rig.card.QueuedInputBuffers(), voxgauge::kMicBufferCount);
 }
 
 TEST(StartUp, InitialisationSetsUpMenuSliderAndTimer) {

@@ -34,5 +34,6 @@ ExitStatus RunEncode(CommandContext& context);
 ExitStatus RunReg(CommandContext& context);
 ExitStatus RunAnalyse(CommandContext& context);
 ExitStatus RunImportKey(CommandContext& context);
+ExitStatus RunDemoInstall(CommandContext& context);
 
 }  // namespace zavtool

@@ -22,6 +22,9 @@ constexpr std::array kCommands{
     CommandEntry{"analyse", RunAnalyse, "analyse FILE.wax         LEVEL,CLASS of the whole sound"},
     CommandEntry{"import-key", RunImportKey,
                  "import-key KEY FILE.wav  store as key 6, 7, 8, 9 or 0's recording"},
+    CommandEntry{"demo-install", RunDemoInstall,
+                 "demo-install DIR [--variant m|f] [--force]\n"
+                 "                                   a sample installation for KeyVoice in DIR"},
     CommandEntry{"reg", RunReg,
                  "reg list | get NAME | set NAME sz|binary|dword VALUE | delete NAME |\n"
                  "    import FILE.reg | export FILE.reg"},

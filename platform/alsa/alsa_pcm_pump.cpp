@@ -1,0 +1,169 @@
+// The pump's wave-call side and its device thread. The transfer between buffers and device is
+// in alsa_pcm_transfer.cpp.
+
+#include "platform/alsa/alsa_pcm_pump.h"
+
+#include <utility>
+
+namespace zav::platform::alsa {
+
+namespace {
+
+// How long the device thread sleeps in poll() at most; it also bounds how late a played buffer
+// is noticed when the device does not wake the poll by itself.
+constexpr int kPollTimeoutMs = 10;
+
+PcmDirection DirectionOf(const WaveStream& stream) {
+    return stream.direction() == WaveDirection::In ? PcmDirection::Capture
+                                                   : PcmDirection::Playback;
+}
+
+}  // namespace
+
+AlsaPcmPump::AlsaPcmPump(WaveStream& stream, PcmPtr pcm, const PcmSettings& settings,
+                         const PcmGeometry& geometry, AlsaErrorLog& errors)
+    : stream_(stream),
+      mutex_(stream.mutex()),
+      direction_(DirectionOf(stream)),
+      settings_(settings),
+      geometry_(geometry),
+      errors_(errors),
+      pcm_(std::move(pcm)) {
+    if (direction_ == PcmDirection::Capture) {
+        const snd_pcm_uframes_t frames = geometry_.periodFrames > 0 ? geometry_.periodFrames : 1024;
+        scratch_.resize(frames * settings_.frameBytes);
+    }
+    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+}
+
+AlsaPcmPump::~AlsaPcmPump() {
+    Shutdown();
+}
+
+void AlsaPcmPump::Shutdown() {
+    if (thread_.joinable()) {
+        thread_.request_stop();
+        {
+            std::lock_guard lock(mutex_);
+            Wake();
+        }
+        thread_.join();
+    }
+    // The device thread has gone and the stream is closing: nobody else touches the device.
+    if (pcm_) {
+        snd_pcm_drop(pcm_.get());
+        pcm_.reset();
+    }
+    errors_.ForgetHandle(stream_.handle());
+}
+
+MmResult AlsaPcmPump::Start() {
+    if (direction_ != PcmDirection::Capture)
+        return MmResult::NotSupported;
+    snd_pcm_t* pcm = pcm_.get();
+    if (snd_pcm_state(pcm) != SND_PCM_STATE_PREPARED) {
+        if (int err = snd_pcm_prepare(pcm); err < 0)
+            return errors_.Record(err, "snd_pcm_prepare", AlsaStep::Use);
+    }
+    if (int err = snd_pcm_start(pcm); err < 0)
+        return errors_.Record(err, "snd_pcm_start", AlsaStep::Use);
+    recoveries_ = 0;
+    return MmResult::NoError;
+}
+
+MmResult AlsaPcmPump::Stop() {
+    if (direction_ != PcmDirection::Capture)
+        return MmResult::NotSupported;
+    CaptureLocked();  // what the device has recorded so far still goes into the buffer
+    if (!Failed())
+        RestartDeviceLocked("stopping the device");
+    return MmResult::NoError;
+}
+
+void AlsaPcmPump::Reset() {
+    RestartDeviceLocked("resetting the device");
+    ForgetWrittenLocked();
+    position_ = 0;
+    played_ = 0;
+}
+
+std::uint64_t AlsaPcmPump::Position() {
+    if (direction_ == PcmDirection::Capture) {
+        // What the device holds already belongs to the position: fetch it into the buffer.
+        if (stream_.recording())
+            CaptureLocked();
+        return position_;
+    }
+    return PlayedLocked();
+}
+
+void AlsaPcmPump::Wake() {
+    changed_.notify_all();
+    wake_.Signal();
+}
+
+void AlsaPcmPump::Run(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    while (!stop.stop_requested()) {
+        if (WantsDeviceLocked()) {
+            TransferLocked();
+            if (WantsDeviceLocked())
+                WaitForDeviceLocked(lock);
+        } else {
+            changed_.wait(lock, stop, [this] { return WantsDeviceLocked(); });
+        }
+    }
+}
+
+bool AlsaPcmPump::WantsDeviceLocked() const {
+    if (!pcm_)
+        return false;
+    switch (stream_.state()) {
+        case StreamState::Failed:
+        case StreamState::Closing:
+            return false;
+        case StreamState::Open:
+            return direction_ == PcmDirection::Playback && stream_.QueuedCount() > 0;
+        case StreamState::Started:
+            return true;
+    }
+    return false;
+}
+
+void AlsaPcmPump::WaitForDeviceLocked(std::unique_lock<std::mutex>& lock) {
+    snd_pcm_t* pcm = pcm_.get();
+    const int count = snd_pcm_poll_descriptors_count(pcm);
+    const std::size_t pcmFds = count > 0 ? static_cast<std::size_t>(count) : 0;
+    pollFds_.assign(pcmFds + 1, pollfd{});
+    if (pcmFds > 0)
+        snd_pcm_poll_descriptors(pcm, pollFds_.data(), static_cast<unsigned>(pcmFds));
+    pollFds_[pcmFds] = pollfd{wake_.fd(), POLLIN, 0};
+    lock.unlock();
+    ::poll(pollFds_.data(), pollFds_.size(), kPollTimeoutMs);
+    lock.lock();
+    wake_.Clear();
+    if (pcm_ && pcmFds > 0) {
+        // Lets the device's plugin take note of the wake-up (some signal through a pipe that
+        // must be drained); the transfer then asks the device itself what is available.
+        unsigned short revents = 0;
+        snd_pcm_poll_descriptors_revents(pcm_.get(), pollFds_.data(), static_cast<unsigned>(pcmFds),
+                                         &revents);
+    }
+}
+
+bool AlsaPcmPump::RestartDeviceLocked(const char* operation) {
+    snd_pcm_t* pcm = pcm_.get();
+    snd_pcm_drop(pcm);
+    if (int err = snd_pcm_prepare(pcm); err < 0) {
+        FailLocked(err, operation);
+        return false;
+    }
+    return true;
+}
+
+void AlsaPcmPump::ForgetWrittenLocked() {
+    written_.clear();
+    headOffset_ = 0;
+}
+
+}  // namespace zav::platform::alsa

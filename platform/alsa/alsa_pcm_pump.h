@@ -1,0 +1,107 @@
+#pragma once
+// The device side of one wave stream on an ALSA PCM: moves samples between the buffers the
+// wave core holds for the stream and the device. The wave calls, the buffer rules and the
+// callbacks are the core's (platform/audio/wave_core.h).
+//
+// Threads. Each pump has a device thread (std::jthread) that, while the stream needs the
+// device, moves samples and waits in poll() for the device or a wake-up. Every ALSA call on
+// the PCM is made with the core's mutex held, so the device is never used by two threads at
+// once; only poll() runs without it.
+//
+// Positions are counted in bytes since open or the last reset: for capture, what the device
+// has put into buffers; for playback, what the device has played (written minus the delay the
+// device reports). A played buffer comes back once the device has played its last byte, so the
+// end-of-sound callback matches what is heard.
+//
+// A device that fails and cannot be recovered (the sound server stops, a USB device is pulled:
+// -EIO, -ENODEV, or -EPIPE whose recovery fails) fails the stream: every buffer comes back
+// through the callback and the calls that need the device answer NoDriver from then on.
+
+#include <poll.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/alsa/alsa_error.h"
+#include "platform/alsa/alsa_handles.h"
+#include "platform/alsa/alsa_pcm_format.h"
+#include "platform/alsa/wake_event.h"
+#include "platform/audio/wave_core.h"
+
+namespace zav::platform::alsa {
+
+enum class PcmDirection { Capture, Playback };
+
+class AlsaPcmPump final : public WavePump {
+  public:
+    // pcm is configured and prepared (ConfigurePcm). Made with the core's mutex held.
+    AlsaPcmPump(WaveStream& stream, PcmPtr pcm, const PcmSettings& settings,
+                const PcmGeometry& geometry, AlsaErrorLog& errors);
+    ~AlsaPcmPump() override;
+    AlsaPcmPump(const AlsaPcmPump&) = delete;
+    AlsaPcmPump& operator=(const AlsaPcmPump&) = delete;
+
+    // WavePump: with the core's mutex held, but Shutdown.
+    MmResult Start() override;
+    MmResult Stop() override;
+    void Reset() override;
+    std::uint64_t Position() override;
+    void Wake() override;
+    void Shutdown() override;
+
+  private:
+    // How a transfer loop goes on after a call to the device.
+    enum class DeviceStep {
+        Proceed,  // the call succeeded: use its result
+        Retry,    // the device was recovered: try again
+        Stop,     // nothing more to do now, or the device has failed
+    };
+
+    void Run(std::stop_token stop);
+    bool Failed() const { return stream_.state() == StreamState::Failed; }
+    bool WantsDeviceLocked() const;
+    void WaitForDeviceLocked(std::unique_lock<std::mutex>& lock);
+
+    // The transfer (alsa_pcm_transfer.cpp). All with the core's mutex held.
+    void TransferLocked();
+    void CaptureLocked();
+    void PlaybackLocked();
+    // Tries to bring the device back after error; false when it failed for good.
+    bool RecoverLocked(int error, const char* operation);
+    // What the device can take or give now, in avail; recovers from an error.
+    DeviceStep AvailableLocked(snd_pcm_sframes_t& avail);
+    // Looks at what a read or write (operation) gave; recovers from an error.
+    DeviceStep TransferredLocked(snd_pcm_sframes_t result, const char* operation);
+    void FailLocked(int error, const char* operation);
+    // Playback: the position the device has played up to, never moving back.
+    std::uint64_t PlayedLocked();
+    void CompletePlayedLocked();
+    // Drops what the device holds and prepares it for a new start.
+    bool RestartDeviceLocked(const char* operation);
+    void ForgetWrittenLocked();
+
+    WaveStream& stream_;
+    std::mutex& mutex_;  // the core's
+    const PcmDirection direction_;
+    const PcmSettings settings_;
+    const PcmGeometry geometry_;
+    AlsaErrorLog& errors_;
+
+    std::condition_variable_any changed_;
+    WakeEvent wake_;
+    PcmPtr pcm_;
+    std::uint32_t headOffset_ = 0;       // playback: bytes written of the buffer after the written ones
+    std::deque<std::uint64_t> written_;  // playback: where each written, unheard buffer ends
+    std::vector<std::uint8_t> scratch_;  // capture: where samples go while no buffer waits
+    std::uint64_t position_ = 0;         // capture: recorded; playback: written
+    std::uint64_t played_ = 0;           // playback
+    int recoveries_ = 0;                 // recoveries since the last successful transfer
+    std::vector<pollfd> pollFds_;        // the device thread's
+    std::jthread thread_;                // last: starts once everything above exists
+};
+
+}  // namespace zav::platform::alsa

@@ -1,0 +1,215 @@
+// KeyVoice's recorder window (template 102) and About box (template 100) built by the Qt
+// backend, with a stand-in presenter instead of the engines: the level meter on its painted
+// child, a key button held pushed in while the focus and the enabled state change, the names
+// the controls give to assistive tools, and screenshots for a person to look at.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "keyvoice/info_wnd.h"
+#include "keyvoice/resources.h"
+#include "keyvoice/string_table.h"
+#include "platform/qt/painted_control.h"
+#include "platform/qt/qt_dialog_runner.h"
+#include "platform/qt/qt_dialog_window.h"
+#include "platform/qt/qt_dispatcher.h"
+#include "platform/ui/plain_dialog.h"
+#include "qt_test_environment.h"
+
+namespace {
+
+namespace platform = zav::platform;
+using platform::qt::PaintedControl;
+using platform::qt::QtDialogRunner;
+using platform::qt::QtDialogWindow;
+using platform::qt::QtDispatcher;
+
+constexpr int kShownLevel = 9;
+constexpr int kVolumeMaximum = 65535;
+constexpr int kVolumeTickStep = 7282;
+
+// The recorder as it looks with key 6 selected, holding a sound, at level 9.
+class ShowcaseDialog : public platform::DialogHandler {
+  public:
+    explicit ShowcaseDialog(platform::Dispatcher& dispatcher) : meter(dispatcher) {}
+
+    int OnCreate(platform::DialogView& view) override {
+        view_ = &view;
+        return 0;
+    }
+    bool OnInitDialog() override {
+        view_->SetIcon(keyvoice::MainFrameIcon());
+        view_->SetSliderRange(keyvoice::kIdcRecordVolume, 0, kVolumeMaximum, true);
+        view_->SetSliderPos(keyvoice::kIdcRecordVolume, kVolumeMaximum / 3, true);
+        for (int tick = 0; tick <= kVolumeMaximum; tick += kVolumeTickStep)
+            view_->SetSliderTic(keyvoice::kIdcRecordVolume, tick);
+        view_->SetSliderPos(keyvoice::kIdcPosition, 40, true);
+        view_->EnableControl(keyvoice::kIdcStop, false);
+        meter.CreateMeter(*view_, keyvoice::kIdcMeterFrame);
+        meter.SetLevel(kShownLevel);
+        view_->SetButtonState(keyvoice::kIdcKey6, true);
+        view_->SetFocus(keyvoice::kIdcKey6);
+        return false;
+    }
+    void OnOK() override { view_->EndDialog(platform::kIdOk); }
+    void OnCancel() override { view_->EndDialog(platform::kIdCancel); }
+    void OnDestroy() override {
+        meter.DestroyMeter();
+        view_ = nullptr;
+    }
+
+    keyvoice::CInfoWnd meter;
+
+  private:
+    platform::DialogView* view_ = nullptr;
+};
+
+// Runs template with handler and, once the window is active, body; then closes it.
+void RunActive(const platform::DialogTemplate& dialog, platform::DialogHandler& handler,
+               const std::function<void(QtDialogWindow&)>& body) {
+    QtDialogRunner runner;
+    runner.SetWindowObserver([&](QtDialogWindow& window) {
+        QTimer::singleShot(0, &window, [&window, &body] {
+            QApplication::setActiveWindow(&window);
+            qt_test::WaitFor([&] { return window.isActiveWindow(); }, 2000);
+            body(window);
+            if (!window.EndResult())
+                window.EndDialog(platform::kIdCancel);
+        });
+    });
+    runner.RunModal(dialog, handler);
+}
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAV_SCREENSHOT_DIR)));
+    EXPECT_TRUE(window.grab().save(QStringLiteral(ZAV_SCREENSHOT_DIR "/") + name));
+}
+
+// Whether a label's text fits its box: no word wider than the box, no lines below it.
+bool TextFits(const QLabel& label) {
+    const QFontMetrics metrics(label.font());
+    for (const QString& word : label.text().split(u' ', Qt::SkipEmptyParts)) {
+        if (metrics.horizontalAdvance(word) > label.contentsRect().width())
+            return false;
+    }
+    return label.heightForWidth(label.width()) <= label.height();
+}
+
+QImage ButtonFace(QtDialogWindow& window, int id) {
+    return window.ControlWidget(id)->grab().toImage();
+}
+
+TEST(KeyVoiceWindow, ShowsTheMeterAndTheSelectedKeyAndNamesItsControls) {
+    QtDispatcher dispatcher;
+    ShowcaseDialog dialog(dispatcher);
+    bool ran = false;
+
+    RunActive(keyvoice::KeyVoiceTemplate(), dialog, [&](QtDialogWindow& window) {
+        using keyvoice::kIdcKey6;
+        ran = true;
+        QWidget* play = window.ControlWidget(keyvoice::kIdcPlay);
+        ASSERT_TRUE(qt_test::WaitFor([&] { return window.ControlWidget(kIdcKey6)->hasFocus(); }));
+        window.SetFocus(keyvoice::kIdcPlay);
+        ASSERT_TRUE(qt_test::WaitFor([&] { return play->hasFocus(); }));
+        SaveScreenshot(window, QStringLiteral("keyvoice.png"));
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("ZAV Sound Recorder"));
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            EXPECT_TRUE(TextFits(*label)) << label->text().toStdString();
+            EXPECT_EQ(label->accessibleName(), label->text());
+        }
+
+        // The meter covers the frame's inside and shows the level: 8 dark green, 1 green.
+        auto* painted = window.findChild<PaintedControl*>(QStringLiteral("painted1013"));
+        ASSERT_NE(painted, nullptr);
+        const platform::ClientRect client = window.GetControlClientRect(keyvoice::kIdcMeterFrame);
+        EXPECT_EQ(painted->size(), QSize(client.Width(), client.Height()));
+        const QImage meter = painted->grab().toImage();
+        const QColor face =
+            window.ControlWidget(keyvoice::kIdcMeterFrame)->palette().color(QPalette::Window);
+        int lit = 0;
+        for (int segment = 0; segment < keyvoice::kMeterSegmentCount; ++segment) {
+            const platform::ClientRect& rect = dialog.meter.Segments()[segment];
+            const QColor shown =
+                meter.pixelColor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            if (shown != face)
+                ++lit;
+            if (segment == 0) {
+                EXPECT_EQ(shown, QColor(0, 127, 0));
+            } else if (segment == kShownLevel - 1) {
+                EXPECT_EQ(shown, QColor(0, 255, 0));
+            }
+        }
+        EXPECT_EQ(lit, kShownLevel);
+
+        // Key 6 stays pushed in, drawn so, after the focus left it and while it is disabled.
+        EXPECT_TRUE(window.GetButtonState(kIdcKey6));
+        const QImage pushed = ButtonFace(window, kIdcKey6);
+        window.SetButtonState(kIdcKey6, false);
+        EXPECT_NE(ButtonFace(window, kIdcKey6), pushed);
+        window.SetButtonState(kIdcKey6, true);
+        EXPECT_EQ(ButtonFace(window, kIdcKey6), pushed);
+        window.EnableControl(kIdcKey6, false);
+        EXPECT_TRUE(window.GetButtonState(kIdcKey6));
+        const QImage pushedDisabled = ButtonFace(window, kIdcKey6);
+        window.SetButtonState(kIdcKey6, false);
+        EXPECT_NE(ButtonFace(window, kIdcKey6), pushedDisabled);
+
+        // The picture buttons are known by their texts, which they do not show.
+        const std::pair<int, keyvoice::StringId> pictured[] = {
+            {keyvoice::kIdcPlay, keyvoice::StringId::Play},
+            {keyvoice::kIdcStop, keyvoice::StringId::Stop},
+            {keyvoice::kIdcRec, keyvoice::StringId::Rec},
+        };
+        for (const auto& [id, name] : pictured) {
+            auto* button = qobject_cast<QPushButton*>(window.ControlWidget(id));
+            ASSERT_NE(button, nullptr) << id;
+            EXPECT_TRUE(button->text().isEmpty()) << id;
+            EXPECT_FALSE(button->icon().isNull()) << id;
+            EXPECT_EQ(button->accessibleName().toStdString(), keyvoice::LoadString(name));
+        }
+
+        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcRecordVolume), kVolumeMaximum);
+        window.SetSliderRange(keyvoice::kIdcPosition, 10, 5, true);
+        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcPosition), 10);
+        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcPlay), 0);  // not a trackbar
+    });
+
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(dialog.meter.IsCreated());  // taken away when the window went
+}
+
+TEST(KeyVoiceWindow, TheAboutBoxShowsTheIconAndTheVersionAndTakesAScreenshot) {
+    platform::PlainDialog about;
+    QString version;
+    bool iconShown = false;
+
+    RunActive(keyvoice::AboutBoxTemplate(), about, [&](QtDialogWindow& window) {
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("ZAV Sound Recorder"));
+        EXPECT_EQ(window.font().pointSize(), 9);
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) {
+                version = label->text();
+                EXPECT_TRUE(TextFits(*label));
+            }
+            if (!label->pixmap().isNull())
+                iconShown = true;
+        }
+        SaveScreenshot(window, QStringLiteral("keyvoice-about.png"));
+        QTest::keyClick(&window, Qt::Key_Return);
+    });
+
+    EXPECT_EQ(version, QStringLiteral("ZAV Sound Recorder Version 1.0"));
+    EXPECT_TRUE(iconShown);
+}
+
+}  // namespace
