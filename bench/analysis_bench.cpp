@@ -106,7 +106,7 @@ void ScanWithKernel(benchmark::State& state, keyvoice::ScanKernel kernel) {
     state.counters["ratio_to_memcpy"] = scanned > 0 ? copied / scanned : 0;
 }
 
-void BM_MemcpyRecording(benchmark::State& state) {
+void BmMemcpyRecording(benchmark::State& state) {
     const auto samples = MakeSignal(Signal::Voice);
     std::vector<std::int16_t> copy(samples.size());
     for (auto _ : state) {
@@ -117,7 +117,7 @@ void BM_MemcpyRecording(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kRecordingBytes));
 }
 
-BENCHMARK(BM_MemcpyRecording);
+BENCHMARK(BmMemcpyRecording);
 BENCHMARK_CAPTURE(AnalyseRecording, FixedVoice, Variant::Fixed, Signal::Voice);
 BENCHMARK_CAPTURE(AnalyseRecording, AdaptiveVoice, Variant::Adaptive, Signal::Voice);
 BENCHMARK_CAPTURE(AnalyseRecording, FixedNoise, Variant::Fixed, Signal::Noise);

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const keyvoice::LoadResult result = keyvoice::ParseSoundFile(std::span(data, size));
     if (result.status == keyvoice::LoadStatus::Loaded) {
         const keyvoice::Sound& sound = *result.sound;
-        if (sound.samples().size() > size)
+        if (sound.Samples().size() > size)
             std::abort();
-        if (sound.header().wave.bufferLength != sound.byteCount())
+        if (sound.Header().wave.bufferLength != sound.ByteCount())
             std::abort();
     } else if (result.sound.has_value()) {
         std::abort();

@@ -41,9 +41,9 @@ std::uint64_t LaneBits(__m128i first, __m128i second) {
 
 std::size_t ScanStridesBaseline(std::span<const std::int16_t> samples, const BandEdges& edges,
                                 CrossingCounter& counter, Extremes& extremes) {
-    const __m128i underEdge = _mm_set1_epi16(edges.under16());
-    const __m128i overEdge = _mm_set1_epi16(edges.over16());
-    const std::uint64_t alwaysOver = edges.alwaysOver();
+    const __m128i underEdge = _mm_set1_epi16(edges.Under16());
+    const __m128i overEdge = _mm_set1_epi16(edges.Over16());
+    const std::uint64_t alwaysOver = edges.AlwaysOver();
 
     __m128i low = _mm_set1_epi16(static_cast<std::int16_t>(kSampleMax));
     __m128i high = _mm_set1_epi16(static_cast<std::int16_t>(kSampleMin));
@@ -142,9 +142,9 @@ BlockScan Scan(StrideScanner scanStrides, std::span<const std::int16_t> samples,
     }
 
     BlockScan result;
-    result.above = counter.above();
-    result.down = counter.down();
-    result.regularity = counter.regularity();
+    result.above = counter.Above();
+    result.down = counter.Down();
+    result.regularity = counter.Regularity();
     if (!samples.empty()) {
         result.low = static_cast<std::int16_t>(extremes.low);
         result.high = static_cast<std::int16_t>(extremes.high);

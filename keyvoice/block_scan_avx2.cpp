@@ -42,9 +42,9 @@ ZAV_SCAN_AVX2 inline std::int32_t HorizontalMax(__m256i v) {
 ZAV_SCAN_AVX2 std::size_t ScanStridesAvx2(std::span<const std::int16_t> samples,
                                           const BandEdges& edges, CrossingCounter& counter,
                                           Extremes& extremes) {
-    const __m256i underEdge = _mm256_set1_epi16(edges.under16());
-    const __m256i overEdge = _mm256_set1_epi16(edges.over16());
-    const std::uint64_t alwaysOver = edges.alwaysOver();
+    const __m256i underEdge = _mm256_set1_epi16(edges.Under16());
+    const __m256i overEdge = _mm256_set1_epi16(edges.Over16());
+    const std::uint64_t alwaysOver = edges.AlwaysOver();
 
     __m256i low = _mm256_set1_epi16(static_cast<std::int16_t>(kSampleMax));
     __m256i high = _mm256_set1_epi16(static_cast<std::int16_t>(kSampleMin));

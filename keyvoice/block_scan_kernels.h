@@ -38,11 +38,11 @@ struct BandEdges {
     // The edges as 16-bit compare operands. An edge beyond the 16-bit range is either never
     // passed (clamped to the range's end) or, for an over edge below -32768, always passed:
     // then alwaysOver() is the mask to OR in.
-    std::int16_t under16() const { return static_cast<std::int16_t>(std::max(under, kSampleMin)); }
-    std::int16_t over16() const {
+    std::int16_t Under16() const { return static_cast<std::int16_t>(std::max(under, kSampleMin)); }
+    std::int16_t Over16() const {
         return static_cast<std::int16_t>(std::clamp(over, kSampleMin, kSampleMax));
     }
-    std::uint64_t alwaysOver() const { return over < kSampleMin ? ~std::uint64_t{0} : 0; }
+    std::uint64_t AlwaysOver() const { return over < kSampleMin ? ~std::uint64_t{0} : 0; }
 };
 
 // Follows the hysteresis state through one mask word of samples at a time.
@@ -85,9 +85,9 @@ class CrossingCounter {
             RiseAt(base + std::countr_zero(rises));
     }
 
-    std::int32_t above() const { return above_; }
-    std::int32_t down() const { return down_; }
-    std::int32_t regularity() const { return regularity_; }
+    std::int32_t Above() const { return above_; }
+    std::int32_t Down() const { return down_; }
+    std::int32_t Regularity() const { return regularity_; }
 
   private:
     ZAV_SCAN_INLINE void RiseAt(std::int32_t index) {

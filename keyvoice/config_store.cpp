@@ -117,7 +117,7 @@ std::int32_t ReadSoundVariant(const ConfigStore& config, zav::platform::FileSyst
     if (!folder)
         return kDefaultSoundVariant;
     std::vector<std::uint8_t> record;
-    if (!files.ReadPrefix(*folder + std::string(kSetupFileName), kSetupRecordSize, record).ok() ||
+    if (!files.ReadPrefix(*folder + std::string(kSetupFileName), kSetupRecordSize, record).Ok() ||
         record.size() < kSetupRecordSize) {
         return kDefaultSoundVariant;
     }

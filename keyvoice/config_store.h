@@ -32,7 +32,7 @@ class ConfigStore {
                          std::int32_t soundVariant = kDefaultSoundVariant)
         : registry_(registry), soundVariant_(soundVariant) {}
 
-    std::int32_t soundVariant() const { return soundVariant_; }
+    std::int32_t SoundVariant() const { return soundVariant_; }
     void SetSoundVariant(std::int32_t soundVariant) { soundVariant_ = soundVariant; }
 
     // The path an item stands for: a built-in sound's file (DataPath followed directly by its

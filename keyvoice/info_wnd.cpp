@@ -74,7 +74,7 @@ void CInfoWnd::DestroyMeter() {
 int CInfoWnd::SetLevel(int level) {
     // A level past the last segment would light segments that do not exist.
     level_.store(std::clamp(level, 0, kMeterSegmentCount), std::memory_order_relaxed);
-    if (poster_.dispatcher().OnDialogThread()) {
+    if (poster_.Target().OnDialogThread()) {
         RepaintNow();
     } else if (!repaintPosted_.exchange(true)) {
         poster_.Post([this] {

@@ -60,7 +60,7 @@ std::string_view KeyInfoValueName(int recordableSlot) {
 }
 
 PlayRange WholeRange(Sound& sound) {
-    return {sound.bytes(), sound.bytes() + sound.byteCount(), 0};
+    return {sound.Bytes(), sound.Bytes() + sound.ByteCount(), 0};
 }
 
 }  // namespace keyvoice

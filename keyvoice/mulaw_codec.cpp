@@ -39,7 +39,7 @@ class KernelList {
 #endif
     }
 
-    std::span<const MuLawKernel> kernels() const {
+    std::span<const MuLawKernel> Kernels() const {
         return {kernels_.data(), count_};
     }
 
@@ -107,7 +107,7 @@ void RunEncode(MuLawKernel kernel, std::span<const std::int16_t> samples,
 }  // namespace
 
 std::span<const MuLawKernel> SupportedMuLawKernels() {
-    return Kernels().kernels();
+    return Kernels().Kernels();
 }
 
 MuLawKernel ActiveMuLawKernel() {

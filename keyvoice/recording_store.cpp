@@ -51,8 +51,8 @@ StoreOutcome RecordingStore::StoreRecording(int slot, const RecordableSlotState&
     // A recording whose path could not be read back would be lost at the next start: refuse
     // it like a file that cannot be written. So is a slot marked new without a record buffer.
     WaxWriteResult written = WaxWriteResult::Failed;
-    if (state.recordBufferReady() && RegistrablePath(path)) {
-        written = WriteWaxFile(files_, path, state.record->header());
+    if (state.RecordBufferReady() && RegistrablePath(path)) {
+        written = WriteWaxFile(files_, path, state.record->Header());
     }
     if (written != WaxWriteResult::Written) {
         if (written == WaxWriteResult::OutOfMemory)
@@ -62,7 +62,7 @@ StoreOutcome RecordingStore::StoreRecording(int slot, const RecordableSlotState&
     }
 
     // The samples in memory, after the file is written, as a whole.
-    const AnalysisResult analysis = analysers_.AnalyseRecording(state.record->header());
+    const AnalysisResult analysis = analysers_.AnalyseRecording(state.record->Header());
     config_.WriteConfigValue(FormatKeyInfo(path, analysis.soundClass, analysis.level),
                              KeyInfoValueName(slot));
     return StoreOutcome::Stored;

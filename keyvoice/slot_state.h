@@ -18,7 +18,7 @@ struct PlayRange {
     std::uint8_t* end = nullptr;
     std::uint32_t position = 0;
 
-    std::uint32_t size() const { return static_cast<std::uint32_t>(end - begin); }
+    std::uint32_t Size() const { return static_cast<std::uint32_t>(end - begin); }
 };
 
 // The range over a sound's whole sample block, from its first byte.
@@ -36,7 +36,7 @@ struct BuiltinSlotState {
     std::optional<Sound> sound;  // present once loaded (builtinLoaded)
     PlayRange range;
 
-    bool builtinLoaded() const { return sound.has_value(); }
+    bool BuiltinLoaded() const { return sound.has_value(); }
 };
 
 struct RecordableSlotState {
@@ -46,8 +46,8 @@ struct RecordableSlotState {
     PlayRange recordRange;
     bool newRecording = false;  // recorded since start-up, to be stored on OK
 
-    bool storedRecording() const { return stored.has_value(); }
-    bool recordBufferReady() const { return record.has_value(); }
+    bool StoredRecording() const { return stored.has_value(); }
+    bool RecordBufferReady() const { return record.has_value(); }
 };
 
 struct SlotStates {

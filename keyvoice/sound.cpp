@@ -10,11 +10,11 @@ Sound::Sound(const zav::platform::PcmWaveFormat& format, std::size_t sampleCount
       samples_(std::make_unique<std::int16_t[]>(sampleCount)),  // value-initialised: zeros
       sampleCount_(sampleCount) {
     // The wave record counts bytes in 32 bits.
-    if (byteCount() > std::numeric_limits<std::uint32_t>::max())
+    if (ByteCount() > std::numeric_limits<std::uint32_t>::max())
         throw std::bad_alloc();
     header_->format = format;
-    header_->wave.data = bytes();
-    header_->wave.bufferLength = static_cast<std::uint32_t>(byteCount());
+    header_->wave.data = Bytes();
+    header_->wave.bufferLength = static_cast<std::uint32_t>(ByteCount());
 }
 
 }  // namespace keyvoice

@@ -27,13 +27,13 @@ class Sound {
     // Throws std::bad_alloc when memory runs out, leaving nothing allocated.
     Sound(const zav::platform::PcmWaveFormat& format, std::size_t sampleCount);
 
-    SoundHeader& header() { return *header_; }
-    const SoundHeader& header() const { return *header_; }
-    std::span<std::int16_t> samples() { return {samples_.get(), sampleCount_}; }
-    std::span<const std::int16_t> samples() const { return {samples_.get(), sampleCount_}; }
+    SoundHeader& Header() { return *header_; }
+    const SoundHeader& Header() const { return *header_; }
+    std::span<std::int16_t> Samples() { return {samples_.get(), sampleCount_}; }
+    std::span<const std::int16_t> Samples() const { return {samples_.get(), sampleCount_}; }
     // The samples as the raw bytes a wave device reads or fills.
-    std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(samples_.get()); }
-    std::size_t byteCount() const { return sampleCount_ * sizeof(std::int16_t); }
+    std::uint8_t* Bytes() { return reinterpret_cast<std::uint8_t*>(samples_.get()); }
+    std::size_t ByteCount() const { return sampleCount_ * sizeof(std::int16_t); }
 
   private:
     std::unique_ptr<SoundHeader> header_;

@@ -97,15 +97,15 @@ class CSoundDevices final : public zav::platform::MixerNotificationSink {
                        std::uint32_t id) override;
 
     // The state the dialog reads. Thread: dialog.
-    zav::platform::MixerHandle mixerHandle() const { return mixerHandle_; }
-    bool mixerIsOpen() const { return mixerIsOpen_; }
-    std::uint32_t mixerId() const { return mixerId_; }
-    std::uint32_t volumeControlId() const { return volumeControlId_; }
-    std::uint32_t micLineId() const { return micLineId_; }
-    std::uint32_t volumeChannels() const { return volumeChannels_; }
-    std::uint32_t volumeItems() const { return volumeItems_; }
-    std::int32_t mixerDevice() const { return mixerDevice_; }
-    std::uint32_t recordVolume() const { return recordVolume_; }
+    zav::platform::MixerHandle MixerHandle() const { return mixerHandle_; }
+    bool MixerIsOpen() const { return mixerIsOpen_; }
+    std::uint32_t MixerId() const { return mixerId_; }
+    std::uint32_t VolumeControlId() const { return volumeControlId_; }
+    std::uint32_t MicLineId() const { return micLineId_; }
+    std::uint32_t VolumeChannels() const { return volumeChannels_; }
+    std::uint32_t VolumeItems() const { return volumeItems_; }
+    std::int32_t MixerDevice() const { return mixerDevice_; }
+    std::uint32_t RecordVolume() const { return recordVolume_; }
 
   private:
     std::int32_t FindWaveDevice(DeviceKind kind, std::uint32_t count, StringId notFound);

@@ -95,7 +95,7 @@ LoadResult ParseSoundFile(std::span<const std::uint8_t> file) {
     try {
         LoadResult result{LoadStatus::Loaded,
                           Sound(DoubledFormat(ReadFormat(file, format.dataOffset)), codeCount)};
-        DecodeMuLaw(file.subspan(data.dataOffset, codeCount), result.sound->samples());
+        DecodeMuLaw(file.subspan(data.dataOffset, codeCount), result.sound->Samples());
         return result;
     } catch (const std::bad_alloc&) {
         return {LoadStatus::OutOfMemory, std::nullopt};
@@ -105,7 +105,7 @@ LoadResult ParseSoundFile(std::span<const std::uint8_t> file) {
 LoadResult LoadSoundFile(zav::platform::FileSystem& files, std::string_view hostPath) {
     std::vector<std::uint8_t> bytes;
     try {
-        if (!files.ReadFile(hostPath, kMaxRiffFileSize, bytes).ok()) {
+        if (!files.ReadFile(hostPath, kMaxRiffFileSize, bytes).Ok()) {
             return {LoadStatus::CannotOpen, std::nullopt};
         }
     } catch (const std::bad_alloc&) {
@@ -175,7 +175,7 @@ WaxWriteResult WriteWaxFile(zav::platform::FileSystem& files, std::string_view h
     EncodeMuLaw(samples, codes);
 
     const std::array<std::span<const std::uint8_t>, 2> pieces{fileHeader, codes};
-    return files.ReplaceFile(hostPath, pieces).ok() ? WaxWriteResult::Written
+    return files.ReplaceFile(hostPath, pieces).Ok() ? WaxWriteResult::Written
                                                     : WaxWriteResult::Failed;
 }
 

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<platform::RegistryStore> store = platform::OpenDefaultRegistry();
 
     platform::AudioSelection sound =
-        platform::ChooseAudioBackend(application.dispatcher(), environment);
+        platform::ChooseAudioBackend(application.DialogDispatcher(), environment);
     if (!sound.bundle) {
         // Without a sound card the program explains it in its own message; a backend the user
         // named but that could not start is worth a line on the terminal as well.
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     }
 
     voxgauge::CVoxGaugeApp app({*sound.bundle.audio, *sound.bundle.mixer, *store,
-                                application.dispatcher(), application.runner()});
+                                application.DialogDispatcher(), application.Runner()});
     app.InitInstance();
     return 0;
 }

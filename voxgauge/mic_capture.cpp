@@ -113,7 +113,7 @@ void CMicCapture::ResetMicMap() {
     micMap_ = kDefaultMicMap;
 }
 
-MicMap CMicCapture::micMap() const {
+MicMap CMicCapture::CurrentMicMap() const {
     std::lock_guard lock(lock_);
     return micMap_;
 }

@@ -110,11 +110,11 @@ class CMicCapture {
     // Inspection. Thread: dialog.
     CaptureStage Stage() const { return stage_; }
     bool IsOpen() const { return stage_ != CaptureStage::Closed; }
-    bool prepared() const { return prepared_.load() == 1; }
-    std::uint32_t formatCode() const { return formatCode_; }
-    std::uint32_t bufferLength() const { return bufferLength_; }
-    const std::forward_list<WaveInDeviceRecord>& devices() const { return devices_; }
-    MicMap micMap() const;
+    bool Prepared() const { return prepared_.load() == 1; }
+    std::uint32_t FormatCode() const { return formatCode_; }
+    std::uint32_t BufferLength() const { return bufferLength_; }
+    const std::forward_list<WaveInDeviceRecord>& Devices() const { return devices_; }
+    MicMap CurrentMicMap() const;
 
   private:
     using HeaderArray = std::array<zav::platform::WaveHeader, kMicBufferCount>;

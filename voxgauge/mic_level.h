@@ -33,9 +33,9 @@ class MicLevelAnalyser {
     // without one whole sample changes nothing and gives nothing.
     std::optional<std::uint32_t> Analyse(std::span<const std::uint8_t> recorded, const MicMap& map);
 
-    std::int16_t centre() const { return centre_; }
-    std::int16_t threshold() const { return threshold_; }
-    bool above() const { return above_; }
+    std::int16_t Centre() const { return centre_; }
+    std::int16_t Threshold() const { return threshold_; }
+    bool Above() const { return above_; }
 
   private:
     std::int16_t centre_ = 0;                  // the adaptive zero line

@@ -25,7 +25,7 @@ CMicSetupDlg::CMicSetupDlg(const MicSetupServices& services)
       dispatcher_(services.dispatcher),
       runner_(services.runner),
       mixer_(services.mixer, services.store),
-      capture_(services.audio.waveIn(), services.store),
+      capture_(services.audio.WaveIn(), services.store),
       icon_(MainFrameIcon()) {}
 
 CMicSetupDlg::~CMicSetupDlg() = default;

@@ -23,8 +23,8 @@ class AlsaAudioSystem final : public AudioSystem {
     AlsaAudioSystem(const AlsaAudioSystem&) = delete;
     AlsaAudioSystem& operator=(const AlsaAudioSystem&) = delete;
 
-    WaveInApi& waveIn() override { return core_.waveIn(); }
-    WaveOutApi& waveOut() override { return core_.waveOut(); }
+    WaveInApi& WaveIn() override { return core_.WaveIn(); }
+    WaveOutApi& WaveOut() override { return core_.WaveOut(); }
     // Opens the default playback device and keeps it open, untouched, for the hold's life.
     // NoDriver when there is no playback device, Allocated when it is taken.
     MmResult CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) override;

@@ -81,8 +81,8 @@ MixerResult AlsaMixer::Open(std::uint32_t deviceId, MixerNotificationSink* sink,
         return MixerResult::BadDeviceId;
     const auto opening = MixerHandle{nextHandle_};
     std::unique_ptr<AlsaMixerSession> session;
-    const MixerResult result = AlsaMixerSession::Open(devices_[deviceId].name, opening, sink,
-                                                      dispatcher_, session);
+    const MixerResult result =
+        AlsaMixerSession::Open(devices_[deviceId].name, opening, sink, dispatcher_, session);
     if (result != MixerResult::NoError)
         return result;
     ++nextHandle_;

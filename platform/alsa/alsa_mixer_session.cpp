@@ -392,9 +392,8 @@ std::vector<std::uint32_t> AlsaMixerSession::RefreshLocked() {
 void AlsaMixerSession::Post(MixerChange change, std::uint32_t id) {
     if (sink_ == nullptr)
         return;
-    notices_.Post([sink = sink_, handle = handle_, change, id] {
-        sink->OnMixerChange(change, handle, id);
-    });
+    notices_.Post(
+        [sink = sink_, handle = handle_, change, id] { sink->OnMixerChange(change, handle, id); });
 }
 
 std::size_t AlsaMixerSession::DescriptorsLocked(std::vector<pollfd>& fds) const {
@@ -450,7 +449,7 @@ void AlsaMixerSession::Watch(std::stop_token stop) {
                 return;
             DescriptorsLocked(fds);
         }
-        fds.push_back(pollfd{wake_.fd(), POLLIN, 0});
+        fds.push_back(pollfd{wake_.Fd(), POLLIN, 0});
         ::poll(fds.data(), fds.size(), kWatchTimeoutMs);  // only a wake-up
         if (stop.stop_requested())
             return;

@@ -103,7 +103,7 @@ class AlsaMixerSession {
     const std::string cardName_;
     MixerNotificationSink* const sink_;  // none: no notices
     const MixerHandle handle_;
-    ScopedPoster notices_;  // notices still queued when the session goes are dropped
+    ScopedPoster notices_;          // notices still queued when the session goes are dropped
     std::vector<BoundLine> lines_;  // the destination first, then the sources in order
     std::map<std::uint32_t, std::vector<std::uint32_t>> lastValues_;  // by control id
     bool lost_ = false;

@@ -14,8 +14,7 @@ namespace {
 constexpr int kPollTimeoutMs = 10;
 
 PcmDirection DirectionOf(const WaveStream& stream) {
-    return stream.direction() == WaveDirection::In ? PcmDirection::Capture
-                                                   : PcmDirection::Playback;
+    return stream.Direction() == WaveDirection::In ? PcmDirection::Capture : PcmDirection::Playback;
 }
 
 }  // namespace
@@ -23,7 +22,7 @@ PcmDirection DirectionOf(const WaveStream& stream) {
 AlsaPcmPump::AlsaPcmPump(WaveStream& stream, PcmPtr pcm, const PcmSettings& settings,
                          const PcmGeometry& geometry, AlsaErrorLog& errors)
     : stream_(stream),
-      mutex_(stream.mutex()),
+      mutex_(stream.Mutex()),
       direction_(DirectionOf(stream)),
       settings_(settings),
       geometry_(geometry),
@@ -54,7 +53,7 @@ void AlsaPcmPump::Shutdown() {
         snd_pcm_drop(pcm_.get());
         pcm_.reset();
     }
-    errors_.ForgetHandle(stream_.handle());
+    errors_.ForgetHandle(stream_.Handle());
 }
 
 MmResult AlsaPcmPump::Start() {
@@ -90,7 +89,7 @@ void AlsaPcmPump::Reset() {
 std::uint64_t AlsaPcmPump::Position() {
     if (direction_ == PcmDirection::Capture) {
         // What the device holds already belongs to the position: fetch it into the buffer.
-        if (stream_.recording())
+        if (stream_.Recording())
             CaptureLocked();
         return position_;
     }
@@ -118,7 +117,7 @@ void AlsaPcmPump::Run(std::stop_token stop) {
 bool AlsaPcmPump::WantsDeviceLocked() const {
     if (!pcm_)
         return false;
-    switch (stream_.state()) {
+    switch (stream_.State()) {
         case StreamState::Failed:
         case StreamState::Closing:
             return false;
@@ -137,7 +136,7 @@ void AlsaPcmPump::WaitForDeviceLocked(std::unique_lock<std::mutex>& lock) {
     pollFds_.assign(pcmFds + 1, pollfd{});
     if (pcmFds > 0)
         snd_pcm_poll_descriptors(pcm, pollFds_.data(), static_cast<unsigned>(pcmFds));
-    pollFds_[pcmFds] = pollfd{wake_.fd(), POLLIN, 0};
+    pollFds_[pcmFds] = pollfd{wake_.Fd(), POLLIN, 0};
     lock.unlock();
     ::poll(pollFds_.data(), pollFds_.size(), kPollTimeoutMs);
     lock.lock();

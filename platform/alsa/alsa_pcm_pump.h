@@ -62,7 +62,7 @@ class AlsaPcmPump final : public WavePump {
     };
 
     void Run(std::stop_token stop);
-    bool Failed() const { return stream_.state() == StreamState::Failed; }
+    bool Failed() const { return stream_.State() == StreamState::Failed; }
     bool WantsDeviceLocked() const;
     void WaitForDeviceLocked(std::unique_lock<std::mutex>& lock);
 
@@ -94,7 +94,7 @@ class AlsaPcmPump final : public WavePump {
     std::condition_variable_any changed_;
     WakeEvent wake_;
     PcmPtr pcm_;
-    std::uint32_t headOffset_ = 0;       // playback: bytes written of the buffer after the written ones
+    std::uint32_t headOffset_ = 0;  // playback: bytes written of the buffer after the written ones
     std::deque<std::uint64_t> written_;  // playback: where each written, unheard buffer ends
     std::vector<std::uint8_t> scratch_;  // capture: where samples go while no buffer waits
     std::uint64_t position_ = 0;         // capture: recorded; playback: written

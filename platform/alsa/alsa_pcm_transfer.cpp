@@ -26,7 +26,7 @@ void AlsaPcmPump::TransferLocked() {
 void AlsaPcmPump::CaptureLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
-    while (stream_.recording()) {
+    while (stream_.Recording()) {
         snd_pcm_sframes_t avail = 0;
         if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
             if (step == DeviceStep::Retry)
@@ -179,7 +179,7 @@ bool AlsaPcmPump::RecoverLocked(int error, const char* operation) {
         FailLocked(err, operation);
         return false;
     }
-    if (direction_ == PcmDirection::Capture && stream_.recording()) {
+    if (direction_ == PcmDirection::Capture && stream_.Recording()) {
         if (int err = snd_pcm_start(pcm); err < 0) {
             FailLocked(err, "snd_pcm_start");
             return false;
@@ -190,7 +190,7 @@ bool AlsaPcmPump::RecoverLocked(int error, const char* operation) {
 
 void AlsaPcmPump::FailLocked(int error, const char* operation) {
     // Later calls answer NoDriver; its error text tells what happened.
-    errors_.RecordLostDevice(stream_.handle(), error, operation);
+    errors_.RecordLostDevice(stream_.Handle(), error, operation);
     snd_pcm_drop(pcm_.get());
     ForgetWrittenLocked();
     stream_.Fail();

@@ -14,8 +14,8 @@ class WakeEvent {
     WakeEvent& operator=(const WakeEvent&) = delete;
 
     // False when no descriptor could be made; the waiting thread then relies on its timeout.
-    bool valid() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
     void Signal();
     void Clear();
 

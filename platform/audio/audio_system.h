@@ -19,8 +19,8 @@ class AudioSystem {
   public:
     virtual ~AudioSystem() = default;
 
-    virtual WaveInApi& waveIn() = 0;
-    virtual WaveOutApi& waveOut() = 0;
+    virtual WaveInApi& WaveIn() = 0;
+    virtual WaveOutApi& WaveOut() = 0;
 
     // Opens a hold on the default output device. On success hold is set; on failure it is
     // empty and the result says why (NoDriver when there is no output device, Allocated when

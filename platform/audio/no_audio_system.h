@@ -11,8 +11,8 @@ namespace zav::platform {
 
 class NoAudioSystem final : public AudioSystem {
   public:
-    WaveInApi& waveIn() override { return waveIn_; }
-    WaveOutApi& waveOut() override { return waveOut_; }
+    WaveInApi& WaveIn() override { return waveIn_; }
+    WaveOutApi& WaveOut() override { return waveOut_; }
     // NoDriver: there is no output device to hold.
     MmResult CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) override;
 

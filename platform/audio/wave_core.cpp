@@ -10,8 +10,8 @@ namespace zav::platform {
 namespace {
 
 constexpr std::array<std::string_view, 12> kCallNames{
-    "GetNumDevs", "GetDevCaps",  "Open",  "PrepareHeader", "UnprepareHeader", "",
-    "Start",      "Stop",        "Reset", "GetPosition",   "Close",           "GetErrorText"};
+    "GetNumDevs", "GetDevCaps", "Open",  "PrepareHeader", "UnprepareHeader", "",
+    "Start",      "Stop",       "Reset", "GetPosition",   "Close",           "GetErrorText"};
 
 std::string HandleText(std::uint32_t handle) {
     return " (handle " + std::to_string(handle) + ")";
@@ -48,8 +48,8 @@ WaveStream::WaveStream(WaveCore& core, WaveDirection direction, std::uint32_t ha
       format_(format),
       notify_(std::move(notify)) {}
 
-std::mutex& WaveStream::mutex() const {
-    return core_.mutex();
+std::mutex& WaveStream::Mutex() const {
+    return core_.Mutex();
 }
 
 bool WaveStream::Intact(const Held& held) const {
@@ -61,10 +61,9 @@ bool WaveStream::Intact(const Held& held) const {
 
 WaveHeader* WaveStream::Queued(std::size_t index) {
     while (index < queue_.size() && !Intact(queue_[index])) {
-        core_.Violation(std::string(direction_ == WaveDirection::In ? "a queued input"
-                                                                    : "a written output") +
-                        " buffer's header was changed while the device held it" +
-                        HandleText(handle_));
+        core_.Violation(
+            std::string(direction_ == WaveDirection::In ? "a queued input" : "a written output") +
+            " buffer's header was changed while the device held it" + HandleText(handle_));
         queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(index));
     }
     return index < queue_.size() ? queue_[index].header : nullptr;
@@ -104,8 +103,8 @@ class WaveCore::InFacade final : public WaveInApi {
         WaveDeviceCaps found;
         const MmResult result = core_.GetDevCaps(WaveDirection::In, deviceId, found);
         if (result == MmResult::NoError) {
-            caps = WaveInCaps{found.manufacturerId, found.productId, found.driverVersion,
-                              std::move(found.productName), found.formats, found.channels};
+            caps = WaveInCaps{found.manufacturerId,         found.productId, found.driverVersion,
+                              std::move(found.productName), found.formats,   found.channels};
         }
         return result;
     }
@@ -159,8 +158,9 @@ class WaveCore::OutFacade final : public WaveOutApi {
         WaveDeviceCaps found;
         const MmResult result = core_.GetDevCaps(WaveDirection::Out, deviceId, found);
         if (result == MmResult::NoError) {
-            caps = WaveOutCaps{found.manufacturerId, found.productId,    found.driverVersion,
-                               std::move(found.productName), found.formats, found.channels,
+            caps = WaveOutCaps{found.manufacturerId, found.productId,
+                               found.driverVersion,  std::move(found.productName),
+                               found.formats,        found.channels,
                                found.support};
         }
         return result;
@@ -228,10 +228,10 @@ WaveCore::~WaveCore() {
         pending_.clear();  // nobody may be left to receive them
         for (WaveDirection direction : {WaveDirection::In, WaveDirection::Out}) {
             for (auto& [handle, stream] : Table(direction)) {
-                Violation(std::string(direction == WaveDirection::In ? "wave input"
-                                                                     : "wave output") +
-                          " device left open" + HandleText(handle) + ", " +
-                          std::to_string(stream->queue_.size()) + " buffers queued");
+                Violation(
+                    std::string(direction == WaveDirection::In ? "wave input" : "wave output") +
+                    " device left open" + HandleText(handle) + ", " +
+                    std::to_string(stream->queue_.size()) + " buffers queued");
                 stream->state_ = StreamState::Closing;
                 left.push_back(std::move(stream->pump_));
             }
@@ -244,11 +244,11 @@ WaveCore::~WaveCore() {
     }
 }
 
-WaveInApi& WaveCore::waveIn() {
+WaveInApi& WaveCore::WaveIn() {
     return *waveIn_;
 }
 
-WaveOutApi& WaveCore::waveOut() {
+WaveOutApi& WaveCore::WaveOut() {
     return *waveOut_;
 }
 
@@ -475,8 +475,7 @@ MmResult WaveCore::Queue(WaveDirection direction, std::uint32_t handle, WaveHead
         return MmResult::WaveUnprepared;
     }
     if ((header.flags & kWaveHeaderInQueue) != 0) {
-        Violation(std::string(name) + " with a buffer that is already queued" +
-                  HandleText(handle));
+        Violation(std::string(name) + " with a buffer that is already queued" + HandleText(handle));
         return MmResult::WaveStillPlaying;
     }
     if (stream->state_ == StreamState::Failed)
@@ -492,7 +491,8 @@ MmResult WaveCore::Queue(WaveDirection direction, std::uint32_t handle, WaveHead
 MmResult WaveCore::Start(std::uint32_t handle) {
     std::lock_guard lock(mutex_);
     WaveStream* stream = nullptr;
-    if (const MmResult entered = EnterStreamCall(WaveDirection::In, WaveCall::Start, handle, stream);
+    if (const MmResult entered =
+            EnterStreamCall(WaveDirection::In, WaveCall::Start, handle, stream);
         entered != MmResult::NoError) {
         return entered;
     }
@@ -571,8 +571,7 @@ MmResult WaveCore::Close(WaveDirection direction, std::uint32_t handle) {
     stream->state_ = StreamState::Closing;
     stream->pump_->Wake();
     DrainHandle(lock, direction, handle);
-    Notify(*stream,
-           direction == WaveDirection::In ? WaveMessage::InClose : WaveMessage::OutClose,
+    Notify(*stream, direction == WaveDirection::In ? WaveMessage::InClose : WaveMessage::OutClose,
            nullptr);
     DrainHandle(lock, direction, handle);
     std::unique_ptr<WavePump> pump = std::move(stream->pump_);

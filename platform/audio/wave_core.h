@@ -133,13 +133,13 @@ class WaveCore;
 // Every member is called with the core's mutex held.
 class WaveStream {
   public:
-    WaveDirection direction() const { return direction_; }
-    std::uint32_t handle() const { return handle_; }
-    const PcmWaveFormat& format() const { return format_; }
-    StreamState state() const { return state_; }
-    bool recording() const { return state_ == StreamState::Started; }
+    WaveDirection Direction() const { return direction_; }
+    std::uint32_t Handle() const { return handle_; }
+    const PcmWaveFormat& Format() const { return format_; }
+    StreamState State() const { return state_; }
+    bool Recording() const { return state_ == StreamState::Started; }
     // The core's mutex, which guards the stream; a pump's own threads take it.
-    std::mutex& mutex() const;
+    std::mutex& Mutex() const;
 
     std::size_t QueuedCount() const { return queue_.size(); }
     // The index-th held buffer, or null beyond the queue. A buffer whose header was changed
@@ -195,11 +195,11 @@ class WaveCore {
     WaveCore(const WaveCore&) = delete;
     WaveCore& operator=(const WaveCore&) = delete;
 
-    WaveInApi& waveIn();
-    WaveOutApi& waveOut();
+    WaveInApi& WaveIn();
+    WaveOutApi& WaveOut();
 
     // The lock that guards the core and the pumps' device state. Thread: any.
-    std::mutex& mutex() const { return mutex_; }
+    std::mutex& Mutex() const { return mutex_; }
 
     // Who makes the callbacks. By default the thread that asks for it (DeliverPending, and
     // Close for the callbacks of its own handle): a manual clock's thread. A backend with a

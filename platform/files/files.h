@@ -25,7 +25,7 @@ struct FileStatus {
     FileError error = FileError::None;
     std::string detail;  // the system's own text, for messages; empty on success
 
-    bool ok() const { return error == FileError::None; }
+    bool Ok() const { return error == FileError::None; }
 };
 
 class FileSystem {

@@ -23,8 +23,8 @@ class FileDescriptor {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
     // Closes now, so that a failing close can be reported.
     int Close() { return ::close(std::exchange(fd_, -1)); }
 
@@ -80,17 +80,17 @@ FileStatus PosixFileSystem::ReadFile(std::string_view hostPath, std::uint64_t ma
     data.clear();
     const std::string path = NativePath(hostPath);
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
+    if (!file.Valid())
         return ErrnoStatus(errno, "cannot open", path);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
+    if (::fstat(file.Get(), &info) != 0)
         return ErrnoStatus(errno, "cannot read", path);
     if (!S_ISREG(info.st_mode))
         return {FileError::IoError, path + " is not a regular file"};
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
         return {FileError::TooLarge, path + " is too large"};
     }
-    return ReadFully(file.get(), path, static_cast<std::uint64_t>(info.st_size), data);
+    return ReadFully(file.Get(), path, static_cast<std::uint64_t>(info.st_size), data);
 }
 
 FileStatus PosixFileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t maxBytes,
@@ -98,9 +98,9 @@ FileStatus PosixFileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t 
     data.clear();
     const std::string path = NativePath(hostPath);
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
+    if (!file.Valid())
         return ErrnoStatus(errno, "cannot open", path);
-    return ReadFully(file.get(), path, maxBytes, data);
+    return ReadFully(file.Get(), path, maxBytes, data);
 }
 
 FileStatus PosixFileSystem::ReplaceFile(std::string_view hostPath,
@@ -110,28 +110,28 @@ FileStatus PosixFileSystem::ReplaceFile(std::string_view hostPath,
     // systems and no other writer's temporary file is touched.
     std::string temporary = path + ".XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!file.valid())
+    if (!file.Valid())
         return ErrnoStatus(errno, "cannot create", path);
 
     FileStatus status;
     for (std::span<const std::uint8_t> piece : pieces) {
-        status = WriteFully(file.get(), temporary, piece);
-        if (!status.ok())
+        status = WriteFully(file.Get(), temporary, piece);
+        if (!status.Ok())
             break;
     }
     // mkstemp creates the file readable by its owner only; give it the usual permissions.
-    if (status.ok() && ::fchmod(file.get(), 0644) != 0) {
+    if (status.Ok() && ::fchmod(file.Get(), 0644) != 0) {
         status = ErrnoStatus(errno, "cannot set permissions of", temporary);
     }
-    if (status.ok() && ::fsync(file.get()) != 0) {
+    if (status.Ok() && ::fsync(file.Get()) != 0) {
         status = ErrnoStatus(errno, "cannot flush", temporary);
     }
-    if (status.ok() && file.Close() != 0)
+    if (status.Ok() && file.Close() != 0)
         status = ErrnoStatus(errno, "cannot close", temporary);
-    if (status.ok() && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (status.Ok() && ::rename(temporary.c_str(), path.c_str()) != 0) {
         status = ErrnoStatus(errno, "cannot replace", path);
     }
-    if (!status.ok())
+    if (!status.Ok())
         ::unlink(temporary.c_str());
     return status;
 }

@@ -60,7 +60,7 @@ NeedleGauge::NeedleGauge(QWidget* parent) : QWidget(parent) {
     });
 }
 
-void NeedleGauge::setValue(int value) {
+void NeedleGauge::SetValue(int value) {
     const int clamped = std::clamp(value, kMinimum, kMaximum);
     if (clamped == value_ && glide_.state() != QAbstractAnimation::Running)
         return;

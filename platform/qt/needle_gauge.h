@@ -15,7 +15,7 @@ namespace zav::platform::qt {
 
 class NeedleGauge : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(int value READ value WRITE setValue)
+    Q_PROPERTY(int value READ Value WRITE SetValue)
 
   public:
     static constexpr int kMinimum = 0;
@@ -23,13 +23,13 @@ class NeedleGauge : public QWidget {
 
     explicit NeedleGauge(QWidget* parent = nullptr);
 
-    int value() const { return value_; }
+    int Value() const { return value_; }
     // Values outside 0 to 15 are held at the nearer end.
-    void setValue(int value);
+    void SetValue(int value);
 
     // Where the needle is drawn now, in value units (between the old and the new value while it
     // glides).
-    double needlePosition() const { return needle_; }
+    double NeedlePosition() const { return needle_; }
 
     QSize sizeHint() const override { return {177, 120}; }
 

@@ -28,11 +28,11 @@ QtApplication::QtApplication(int& argc, char** argv, std::string_view applicatio
 
 QtApplication::~QtApplication() = default;
 
-Dispatcher& QtApplication::dispatcher() {
+Dispatcher& QtApplication::DialogDispatcher() {
     return parts_->dispatcher;
 }
 
-DialogRunner& QtApplication::runner() {
+DialogRunner& QtApplication::Runner() {
     return parts_->runner;
 }
 

@@ -21,8 +21,8 @@ class QtApplication {
     QtApplication(const QtApplication&) = delete;
     QtApplication& operator=(const QtApplication&) = delete;
 
-    Dispatcher& dispatcher();
-    DialogRunner& runner();
+    Dispatcher& DialogDispatcher();
+    DialogRunner& Runner();
 
   private:
     struct Parts;

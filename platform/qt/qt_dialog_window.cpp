@@ -148,7 +148,7 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
             auto* bar = new TrackBar(vertical ? Qt::Vertical : Qt::Horizontal,
                                      (control.style & kStyleTicksBothSides) != 0, this);
             const int id = control.id;
-            connect(bar, &TrackBar::userScrolled, this, [this, id, vertical](ScrollCode code) {
+            connect(bar, &TrackBar::UserScrolled, this, [this, id, vertical](ScrollCode code) {
                 if (endResult_)
                     return;
                 if (vertical) {
@@ -211,12 +211,12 @@ bool QtDialogWindow::SetSliderTic(int id, int position) {
 
 void QtDialogWindow::SetControlValue(int id, int value) {
     if (auto* gauge = qobject_cast<NeedleGauge*>(ControlWidget(id)))
-        gauge->setValue(value);
+        gauge->SetValue(value);
 }
 
 int QtDialogWindow::GetControlValue(int id) const {
     const auto* gauge = qobject_cast<const NeedleGauge*>(ControlWidget(id));
-    return gauge == nullptr ? 0 : gauge->value();
+    return gauge == nullptr ? 0 : gauge->Value();
 }
 
 void QtDialogWindow::SetButtonState(int id, bool pushed) {

@@ -26,8 +26,8 @@ TrackBar::TrackBar(Qt::Orientation orientation, bool ticksBothSides, QWidget* pa
     setRange(0, 100);  // the host trackbar's initial range
     connect(this, &QAbstractSlider::actionTriggered, this, &TrackBar::OnAction);
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
-        emit userScrolled(ScrollCode::ThumbPosition);
-        emit userScrolled(ScrollCode::EndTrack);
+        emit UserScrolled(ScrollCode::ThumbPosition);
+        emit UserScrolled(ScrollCode::EndTrack);
     });
 }
 
@@ -55,31 +55,31 @@ void TrackBar::SetPositionQuietly(int position) {
 void TrackBar::OnAction(int action) {
     switch (static_cast<SliderAction>(action)) {
         case SliderSingleStepAdd:
-            emit userScrolled(ScrollCode::LineDown);
+            emit UserScrolled(ScrollCode::LineDown);
             break;
         case SliderSingleStepSub:
-            emit userScrolled(ScrollCode::LineUp);
+            emit UserScrolled(ScrollCode::LineUp);
             break;
         case SliderPageStepAdd:
-            emit userScrolled(ScrollCode::PageDown);
+            emit UserScrolled(ScrollCode::PageDown);
             break;
         case SliderPageStepSub:
-            emit userScrolled(ScrollCode::PageUp);
+            emit UserScrolled(ScrollCode::PageUp);
             break;
         case SliderToMinimum:
-            emit userScrolled(ScrollCode::Top);
+            emit UserScrolled(ScrollCode::Top);
             break;
         case SliderToMaximum:
-            emit userScrolled(ScrollCode::Bottom);
+            emit UserScrolled(ScrollCode::Bottom);
             break;
         case SliderMove:
-            emit userScrolled(ScrollCode::ThumbTrack);
+            emit UserScrolled(ScrollCode::ThumbTrack);
             return;
         case SliderNoAction:
             return;
     }
     // A key press or a click in the channel ends its own track, as the host's key-up does.
-    emit userScrolled(ScrollCode::EndTrack);
+    emit UserScrolled(ScrollCode::EndTrack);
 }
 
 void TrackBar::paintEvent(QPaintEvent*) {

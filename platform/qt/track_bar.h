@@ -29,7 +29,7 @@ class TrackBar : public QSlider {
 
   signals:
     // The user moved the thumb (or is moving it); sliderPosition() is already the new one.
-    void userScrolled(zav::platform::ScrollCode code);
+    void UserScrolled(zav::platform::ScrollCode code);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -126,8 +126,8 @@ class RegistryKey {
     RegResult Delete(std::string_view name);
     RegResult List(std::vector<NamedValue>& values) const;
 
-    Hive hive() const { return hive_; }
-    const std::string& path() const { return path_; }
+    Hive KeyHive() const { return hive_; }
+    const std::string& Path() const { return path_; }
 
   private:
     friend class RegistryStore;

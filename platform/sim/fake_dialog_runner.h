@@ -49,7 +49,7 @@ class FakeDialog {
     // OnDestroy, once.
     void Destroy();
 
-    Phase phase() const { return phase_; }
+    Phase CurrentPhase() const { return phase_; }
     bool Ended() const { return view_.EndResult().has_value(); }
     std::optional<int> Result() const { return view_.EndResult(); }
     FakeDialogView& View() { return view_; }

@@ -23,14 +23,14 @@ class MemoryFileSystem : public FileSystem {
     void Put(std::string_view hostPath, std::vector<std::uint8_t> content);
     const std::vector<std::uint8_t>* Find(std::string_view hostPath) const;
     bool Exists(std::string_view hostPath) const { return Find(hostPath) != nullptr; }
-    const std::map<std::string, std::vector<std::uint8_t>>& files() const { return files_; }
+    const std::map<std::string, std::vector<std::uint8_t>>& Files() const { return files_; }
 
     // Every ReplaceFile whose native path starts with prefix fails, as a full or read-only
     // disk would, after writing nothing.
     void FailWritesUnder(std::string_view hostPrefix) { failingPrefix_ = NativePath(hostPrefix); }
     void StopFailing() { failingPrefix_.reset(); }
 
-    int replaceCalls() const { return replaceCalls_; }
+    int ReplaceCalls() const { return replaceCalls_; }
 
   private:
     std::map<std::string, std::vector<std::uint8_t>> files_;

@@ -26,7 +26,7 @@ MicSignal LoopedRecordingMic(PcmSamples recording) {
     auto shared = std::make_shared<const PcmSamples>(std::move(recording));
     return [shared](std::uint64_t frame, std::uint32_t channel,
                     std::uint32_t sampleRate) -> std::int16_t {
-        const std::size_t frames = shared->frameCount();
+        const std::size_t frames = shared->FrameCount();
         if (frames == 0 || sampleRate == 0)
             return 0;
         const std::uint64_t source = frame * shared->sampleRate / sampleRate % frames;

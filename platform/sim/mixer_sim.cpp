@@ -517,8 +517,7 @@ void SimMixer::ClearFailures() {
 
 void SimMixer::SetViolationHandler(RuleViolationHandler handler) {
     std::lock_guard lock(state_->mutex);
-    state_->onViolation =
-        handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
+    state_->onViolation = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
 }
 
 MixerResult SimMixer::SetControlValues(std::uint32_t deviceId, std::uint32_t controlId,

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/mixer/mixer.h"
-#include "platform/sim/mixer_sim_topology.h"
 #include "platform/sim/fault_injector.h"
+#include "platform/sim/mixer_sim_topology.h"
 #include "platform/sim/rule_violation.h"
 #include "platform/ui/dispatcher.h"
 #include "platform/ui/scoped_poster.h"

@@ -140,18 +140,19 @@ SimSoundCard::SimSoundCard(SimCardConfig config)
     : config_(std::move(config)),
       mic_(config_.mic),
       played_(config_.outputs.size()),
-      core_(inputDevices_, outputDevices_,
-            WaveCoreOptions{
-                .onViolation = [this](std::string_view message) { Violation(std::string(message)); },
-                .onCall = [this](WaveDirection direction,
-                                 WaveCall call) { return OnWaveCall(direction, call); }}) {
+      core_(
+          inputDevices_, outputDevices_,
+          WaveCoreOptions{
+              .onViolation = [this](std::string_view message) { Violation(std::string(message)); },
+              .onCall = [this](WaveDirection direction,
+                               WaveCall call) { return OnWaveCall(direction, call); }}) {
     if (!mic_)
         mic_ = SilentMic();
 }
 
 SimSoundCard::~SimSoundCard() {
     StopThreads();
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     if (holds_ > 0)
         Violation("output hold outlives the sound card");
     // The core reports the devices left open as it goes.
@@ -170,8 +171,13 @@ MmResult SimSoundCard::Devices::DeviceCaps(std::uint32_t deviceId, WaveDeviceCap
         if (deviceId >= card_.config_.inputs.size())
             return MmResult::BadDeviceId;
         const WaveInCaps& in = card_.config_.inputs[deviceId];
-        caps = {in.manufacturerId, in.productId, in.driverVersion, in.productName,
-                in.formats,        in.channels,  0};
+        caps = {in.manufacturerId,
+                in.productId,
+                in.driverVersion,
+                in.productName,
+                in.formats,
+                in.channels,
+                0};
         return MmResult::NoError;
     }
     if (deviceId >= card_.config_.outputs.size())
@@ -228,15 +234,16 @@ bool SimSoundCard::DuplexBlocked(WaveDirection opening) const {
 
 bool SimSoundCard::DeviceBusy(WaveDirection direction, std::uint32_t deviceId) const {
     if (direction == WaveDirection::In) {
-        return std::any_of(inputs_.begin(), inputs_.end(),
-                           [deviceId](const InputPump* pump) { return pump->deviceId == deviceId; });
+        return std::any_of(inputs_.begin(), inputs_.end(), [deviceId](const InputPump* pump) {
+            return pump->deviceId == deviceId;
+        });
     }
     return std::any_of(outputs_.begin(), outputs_.end(),
                        [deviceId](const OutputPump* pump) { return pump->deviceId == deviceId; });
 }
 
 void SimSoundCard::Forget(const WavePump* pump) {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     std::erase(inputs_, pump);
     std::erase(outputs_, pump);
 }
@@ -259,22 +266,22 @@ void SimSoundCard::Violation(std::string message) {
 
 void SimSoundCard::FailCall(SimCall call, MmResult result, std::uint32_t afterCalls,
                             std::uint32_t times) {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     failures_.Fail(call, result, afterCalls, times);
 }
 
 void SimSoundCard::ClearFailures() {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     failures_.Clear();
 }
 
 void SimSoundCard::SetViolationHandler(RuleViolationHandler handler) {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
 }
 
 void SimSoundCard::SetMicSignal(MicSignal signal) {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     mic_ = signal ? std::move(signal) : SilentMic();
 }
 
@@ -282,7 +289,7 @@ void SimSoundCard::SetMicSignal(MicSignal signal) {
 
 MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
     hold.reset();
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     if (const MmResult injected = EnterCall(SimCall::CreateOutputHold);
         injected != MmResult::NoError) {
         return injected;
@@ -297,12 +304,12 @@ MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold)
 }
 
 MmResult SimSoundCard::HoldSetCooperativeLevel() {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return EnterCall(SimCall::SetCooperativeLevel);
 }
 
 void SimSoundCard::ReleaseHold() {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     if (holds_ > 0)
         --holds_;
 }
@@ -310,12 +317,12 @@ void SimSoundCard::ReleaseHold() {
 // ---- time ----
 
 void SimSoundCard::AdvanceBy(std::uint32_t milliseconds) {
-    std::unique_lock lock(core_.mutex());
+    std::unique_lock lock(core_.Mutex());
     AdvanceToLocked(lock, nowMicros_ + std::uint64_t{milliseconds} * 1000);
 }
 
 void SimSoundCard::AdvanceTo(std::uint64_t nowMicros) {
-    std::unique_lock lock(core_.mutex());
+    std::unique_lock lock(core_.Mutex());
     AdvanceToLocked(lock, std::max(nowMicros, nowMicros_));
 }
 
@@ -333,13 +340,13 @@ void SimSoundCard::AdvanceToLocked(std::unique_lock<std::mutex>& lock, std::uint
 }
 
 std::uint64_t SimSoundCard::ElapsedMicroseconds() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return nowMicros_;
 }
 
 void SimSoundCard::StartThreads(std::chrono::milliseconds period) {
     {
-        std::lock_guard lock(core_.mutex());
+        std::lock_guard lock(core_.Mutex());
         if (threaded_)
             return;
         threaded_ = true;
@@ -353,12 +360,12 @@ void SimSoundCard::StopThreads() {
         return;
     thread_.request_stop();
     {
-        std::lock_guard lock(core_.mutex());
+        std::lock_guard lock(core_.Mutex());
         core_.NotifyChanged();
     }
     thread_.join();
     {
-        std::lock_guard lock(core_.mutex());
+        std::lock_guard lock(core_.Mutex());
         threaded_ = false;
     }
     // A Close waiting for the thread now delivers what is left itself.
@@ -368,7 +375,7 @@ void SimSoundCard::StopThreads() {
 void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
-    std::unique_lock lock(core_.mutex());
+    std::unique_lock lock(core_.Mutex());
     while (!stop.stop_requested()) {
         core_.WaitForWork(lock, period);
         const Clock::time_point now = Clock::now();
@@ -382,11 +389,11 @@ void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds pe
 void SimSoundCard::AdvanceLocked(std::uint64_t micros) {
     nowMicros_ += micros;
     for (InputPump* pump : std::vector<InputPump*>(inputs_)) {
-        if (!pump->stream.recording())
+        if (!pump->stream.Recording())
             continue;
         pump->runMicros += micros;
         const std::uint64_t due =
-            pump->runMicros * pump->stream.format().samplesPerSec / kMicrosPerSecond;
+            pump->runMicros * pump->stream.Format().samplesPerSec / kMicrosPerSecond;
         const std::uint64_t frames = due - pump->framesDue;
         pump->framesDue = due;
         RecordInto(*pump, frames);
@@ -396,7 +403,7 @@ void SimSoundCard::AdvanceLocked(std::uint64_t micros) {
 }
 
 void SimSoundCard::RecordInto(InputPump& pump, std::uint64_t frames) {
-    const PcmWaveFormat& format = pump.stream.format();
+    const PcmWaveFormat& format = pump.stream.Format();
     const std::uint32_t block = format.blockAlign;
     while (frames > 0) {
         WaveHeader* header = pump.stream.Front();
@@ -433,7 +440,7 @@ void SimSoundCard::RecordInto(InputPump& pump, std::uint64_t frames) {
 void SimSoundCard::PlayFrom(OutputPump& pump, std::uint64_t micros) {
     if (pump.stream.QueuedCount() == 0)
         return;
-    const PcmWaveFormat& format = pump.stream.format();
+    const PcmWaveFormat& format = pump.stream.Format();
     pump.playMicros += micros;
     std::uint64_t due = pump.playMicros * format.avgBytesPerSec / kMicrosPerSecond;
     if (format.blockAlign > 0)
@@ -473,40 +480,40 @@ void SimSoundCard::PlayFrom(OutputPump& pump, std::uint64_t micros) {
 // ---- inspection ----
 
 std::uint32_t SimSoundCard::CallCount(SimCall call) const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return failures_.Count(call);
 }
 
 std::size_t SimSoundCard::ViolationCount() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return violations_;
 }
 
 std::size_t SimSoundCard::OpenInputCount() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return inputs_.size();
 }
 
 std::size_t SimSoundCard::OpenOutputCount() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return outputs_.size();
 }
 
 std::size_t SimSoundCard::HoldCount() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return holds_;
 }
 
 std::vector<PcmWaveFormat> SimSoundCard::OpenInputFormats() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     std::vector<PcmWaveFormat> formats;
     for (const InputPump* pump : inputs_)
-        formats.push_back(pump->stream.format());
+        formats.push_back(pump->stream.Format());
     return formats;
 }
 
 std::size_t SimSoundCard::QueuedInputBuffers() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     std::size_t queued = 0;
     for (const InputPump* pump : inputs_)
         queued += pump->stream.QueuedCount();
@@ -514,12 +521,12 @@ std::size_t SimSoundCard::QueuedInputBuffers() const {
 }
 
 std::uint64_t SimSoundCard::InputOverrunFrames() const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     return overrunFrames_;
 }
 
 std::vector<std::uint8_t> SimSoundCard::PlayedBytes(std::uint32_t deviceId) const {
-    std::lock_guard lock(core_.mutex());
+    std::lock_guard lock(core_.Mutex());
     if (deviceId >= played_.size())
         return {};
     return played_[deviceId];

@@ -55,8 +55,8 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     SimSoundCard(const SimSoundCard&) = delete;
     SimSoundCard& operator=(const SimSoundCard&) = delete;
 
-    WaveInApi& waveIn() override { return core_.waveIn(); }
-    WaveOutApi& waveOut() override { return core_.waveOut(); }
+    WaveInApi& WaveIn() override { return core_.WaveIn(); }
+    WaveOutApi& WaveOut() override { return core_.WaveOut(); }
     MmResult CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) override;
 
     // Manual mode: lets the given time pass, filling and playing buffers, and delivers the
@@ -104,12 +104,11 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     // One direction's devices, as the wave core asks for them.
     class Devices final : public WaveDevices {
       public:
-        Devices(SimSoundCard& card, WaveDirection direction)
-            : card_(card), direction_(direction) {}
+        Devices(SimSoundCard& card, WaveDirection direction) : card_(card), direction_(direction) {}
         std::uint32_t CountDevices() override;
         MmResult DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) override;
-        MmResult OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format,
-                            WaveStream& stream, std::unique_ptr<WavePump>& pump) override;
+        MmResult OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format, WaveStream& stream,
+                            std::unique_ptr<WavePump>& pump) override;
 
       private:
         SimSoundCard& card_;

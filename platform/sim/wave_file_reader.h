@@ -16,7 +16,7 @@ struct PcmSamples {
     std::uint16_t channels = 0;
     std::vector<std::int16_t> samples;
 
-    std::size_t frameCount() const { return channels == 0 ? 0 : samples.size() / channels; }
+    std::size_t FrameCount() const { return channels == 0 ? 0 : samples.size() / channels; }
 };
 
 // Reads the "fmt " and "data" chunks of a WAVE file. On anything it cannot use, gives nothing

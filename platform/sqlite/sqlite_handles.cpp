@@ -26,7 +26,7 @@ int SqliteDatabase::SystemErrno() const {
 
 SqliteStatement::SqliteStatement(const SqliteDatabase& db, std::string_view sql) {
     prepareResult_ =
-        sqlite3_prepare_v2(db.get(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+        sqlite3_prepare_v2(db.Get(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
 }
 
 SqliteStatement::~SqliteStatement() {

@@ -27,7 +27,7 @@ class SqliteDatabase {
     // Runs statements that return no rows.
     int Execute(const char* sql);
 
-    sqlite3* get() const { return db_; }
+    sqlite3* Get() const { return db_; }
     std::string ErrorMessage() const;
     int SystemErrno() const;  // errno of the last failed file operation, 0 when none
 
@@ -43,7 +43,7 @@ class SqliteStatement {
     ~SqliteStatement();
 
     // The result of preparing; nothing else may be called unless it is SQLITE_OK.
-    int prepareResult() const { return prepareResult_; }
+    int PrepareResult() const { return prepareResult_; }
 
     // Parameters count from 1. Text and blobs are copied, and an empty blob binds as an empty
     // blob (not NULL).

@@ -127,14 +127,14 @@ RegResult SqliteRegistry::Connect(Connection kind, SqliteDatabase& db) {
     if (int code = db.Open(filePath_, flags); code != SQLITE_OK) {
         return Failure(db, code, "open");
     }
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(db.Get(), kBusyTimeoutMs);
     return RegResult::Success;
 }
 
 RegResult SqliteRegistry::ReadSchemaVersion(SqliteDatabase& db, std::int64_t& version) {
     SqliteStatement statement(db, "PRAGMA user_version");
-    if (statement.prepareResult() != SQLITE_OK) {
-        return Failure(db, statement.prepareResult(), "read");
+    if (statement.PrepareResult() != SQLITE_OK) {
+        return Failure(db, statement.PrepareResult(), "read");
     }
     if (int code = statement.Step(); code != SQLITE_ROW)
         return Failure(db, code, "read");
@@ -203,7 +203,7 @@ RegResult FindKeyId(const SqliteDatabase& db, Hive hive, const std::string& fold
     if (folded.empty() && createRoot) {
         SqliteStatement insert(
             db, "INSERT OR IGNORE INTO keys (hive, path, folded) VALUES (?1, '', '')");
-        if ((code = insert.prepareResult()) != SQLITE_OK)
+        if ((code = insert.PrepareResult()) != SQLITE_OK)
             return RegResult::BadDatabase;
         insert.BindInt64(1, HiveNumber(hive));
         if ((code = insert.Step()) != SQLITE_DONE)
@@ -211,7 +211,7 @@ RegResult FindKeyId(const SqliteDatabase& db, Hive hive, const std::string& fold
         code = SQLITE_OK;
     }
     SqliteStatement select(db, "SELECT id FROM keys WHERE hive = ?1 AND folded = ?2");
-    if ((code = select.prepareResult()) != SQLITE_OK)
+    if ((code = select.PrepareResult()) != SQLITE_OK)
         return RegResult::BadDatabase;
     select.BindInt64(1, HiveNumber(hive));
     select.BindText(2, folded);
@@ -291,8 +291,8 @@ RegResult SqliteRegistry::CreateKeyPath(Hive hive, std::string_view path) {
         }
         SqliteStatement insert(
             db, "INSERT OR IGNORE INTO keys (hive, path, folded) VALUES (?1, ?2, ?3)");
-        if (insert.prepareResult() != SQLITE_OK) {
-            return Failure(db, insert.prepareResult(), "write");
+        if (insert.PrepareResult() != SQLITE_OK) {
+            return Failure(db, insert.PrepareResult(), "write");
         }
         for (std::string_view prefix : *prefixes) {
             insert.Reset();
@@ -318,8 +318,8 @@ RegResult SqliteRegistry::QueryValue(Hive hive, std::string_view path, std::stri
     SqliteStatement select(db,
                            "SELECT v.type, v.data FROM key_values v JOIN keys k ON v.key_id = k.id"
                            " WHERE k.hive = ?1 AND k.folded = ?2 AND v.folded = ?3");
-    if (select.prepareResult() != SQLITE_OK)
-        return Failure(db, select.prepareResult(), "read");
+    if (select.PrepareResult() != SQLITE_OK)
+        return Failure(db, select.PrepareResult(), "read");
     select.BindInt64(1, HiveNumber(hive));
     select.BindText(2, FoldKeyPath(path));
     select.BindText(3, FoldName(name));
@@ -351,8 +351,8 @@ RegResult SqliteRegistry::SetValue(Hive hive, std::string_view path, std::string
                                "INSERT INTO key_values (key_id, name, folded, type, data)"
                                " VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (key_id, folded)"
                                " DO UPDATE SET type = excluded.type, data = excluded.data");
-        if (upsert.prepareResult() != SQLITE_OK) {
-            return Failure(db, upsert.prepareResult(), "write");
+        if (upsert.PrepareResult() != SQLITE_OK) {
+            return Failure(db, upsert.PrepareResult(), "write");
         }
         upsert.BindInt64(1, keyId);
         upsert.BindText(2, name);
@@ -370,15 +370,15 @@ RegResult SqliteRegistry::DeleteValue(Hive hive, std::string_view path, std::str
         SqliteStatement erase(db,
                               "DELETE FROM key_values WHERE folded = ?3 AND key_id ="
                               " (SELECT id FROM keys WHERE hive = ?1 AND folded = ?2)");
-        if (erase.prepareResult() != SQLITE_OK) {
-            return Failure(db, erase.prepareResult(), "write");
+        if (erase.PrepareResult() != SQLITE_OK) {
+            return Failure(db, erase.PrepareResult(), "write");
         }
         erase.BindInt64(1, HiveNumber(hive));
         erase.BindText(2, FoldKeyPath(path));
         erase.BindText(3, FoldName(name));
         if (int code = erase.Step(); code != SQLITE_DONE)
             return Failure(db, code, "write");
-        return sqlite3_changes(db.get()) > 0 ? RegResult::Success : RegResult::FileNotFound;
+        return sqlite3_changes(db.Get()) > 0 ? RegResult::Success : RegResult::FileNotFound;
     });
 }
 
@@ -405,8 +405,8 @@ RegResult SqliteRegistry::ListValues(Hive hive, std::string_view path,
 
     SqliteStatement select(db,
                            "SELECT name, type, data FROM key_values WHERE key_id = ?1 ORDER BY id");
-    if (select.prepareResult() != SQLITE_OK)
-        return Failure(db, select.prepareResult(), "read");
+    if (select.PrepareResult() != SQLITE_OK)
+        return Failure(db, select.PrepareResult(), "read");
     select.BindInt64(1, keyId);
     while ((code = select.Step()) == SQLITE_ROW) {
         values.push_back(NamedValue{

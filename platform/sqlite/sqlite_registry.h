@@ -27,7 +27,7 @@ class SqliteRegistry : public RegistryStore {
     // An empty filePath means there is no place for a store: every call gives BadDatabase.
     explicit SqliteRegistry(std::string filePath);
 
-    const std::string& filePath() const { return filePath_; }
+    const std::string& FilePath() const { return filePath_; }
 
     // The SQLite or system text of the latest failure, with the operation and the file.
     std::string LastError() const override;

@@ -30,7 +30,7 @@ class ScopedPoster {
         });
     }
 
-    Dispatcher& dispatcher() const { return dispatcher_; }
+    Dispatcher& Target() const { return dispatcher_; }
 
   private:
     Dispatcher& dispatcher_;

@@ -42,7 +42,7 @@ TEST_F(DeviceLossTest, ACaptureWhoseServerStopsHandsEveryBufferBackAndStillClose
     AlsaAudioSystem audio;
     ReturnedBuffers returned;
     WaveInHandle handle;
-    ASSERT_EQ(audio.waveIn().Open(
+    ASSERT_EQ(audio.WaveIn().Open(
                   handle, kWaveMapper, Pcm16(1, 22050),
                   [&](WaveInHandle, WaveMessage message, WaveHeader*) { returned(message); }),
               MmResult::NoError);
@@ -51,32 +51,32 @@ TEST_F(DeviceLossTest, ACaptureWhoseServerStopsHandsEveryBufferBackAndStillClose
     for (std::size_t i = 0; i < headers.size(); ++i) {
         headers[i].data = data.data() + i * 22050;
         headers[i].bufferLength = 22050;  // half a second each
-        audio.waveIn().PrepareHeader(handle, headers[i]);
-        ASSERT_EQ(audio.waveIn().AddBuffer(handle, headers[i]), MmResult::NoError);
+        audio.WaveIn().PrepareHeader(handle, headers[i]);
+        ASSERT_EQ(audio.WaveIn().AddBuffer(handle, headers[i]), MmResult::NoError);
     }
-    ASSERT_EQ(audio.waveIn().Start(handle), MmResult::NoError);
+    ASSERT_EQ(audio.WaveIn().Start(handle), MmResult::NoError);
     std::this_thread::sleep_for(200ms);
 
     ASSERT_TRUE(server_->Stop());
     EXPECT_TRUE(WaitUntil([&] { return returned.count == 4; }, 3s))
         << returned.count << " of 4 buffers came back";
     // The device is gone: nothing more is taken, and the program learns why.
-    EXPECT_EQ(audio.waveIn().AddBuffer(handle, headers[0]), MmResult::NoDriver);
-    EXPECT_EQ(audio.waveIn().Start(handle), MmResult::NoDriver);
+    EXPECT_EQ(audio.WaveIn().AddBuffer(handle, headers[0]), MmResult::NoDriver);
+    EXPECT_EQ(audio.WaveIn().Start(handle), MmResult::NoDriver);
     std::string text;
-    audio.waveIn().GetErrorText(MmResult::NoDriver, text);
+    audio.WaveIn().GetErrorText(MmResult::NoDriver, text);
     EXPECT_NE(text.find("stopped working"), std::string::npos) << text;
-    EXPECT_EQ(audio.waveIn().Reset(handle), MmResult::NoError);
+    EXPECT_EQ(audio.WaveIn().Reset(handle), MmResult::NoError);
     for (WaveHeader& header : headers)
-        EXPECT_EQ(audio.waveIn().UnprepareHeader(handle, header), MmResult::NoError);
-    EXPECT_EQ(audio.waveIn().Close(handle), MmResult::NoError);
+        EXPECT_EQ(audio.WaveIn().UnprepareHeader(handle, header), MmResult::NoError);
+    EXPECT_EQ(audio.WaveIn().Close(handle), MmResult::NoError);
 }
 
 TEST_F(DeviceLossTest, APlaybackWhoseServerStopsEndsItsSoundAndStillCloses) {
     AlsaAudioSystem audio;
     ReturnedBuffers returned;
     WaveOutHandle handle;
-    ASSERT_EQ(audio.waveOut().Open(
+    ASSERT_EQ(audio.WaveOut().Open(
                   handle, kWaveMapper, Pcm16(1, 22050),
                   [&](WaveOutHandle, WaveMessage message, WaveHeader*) { returned(message); }),
               MmResult::NoError);
@@ -84,19 +84,19 @@ TEST_F(DeviceLossTest, APlaybackWhoseServerStopsEndsItsSoundAndStillCloses) {
     WaveHeader header;
     header.data = silence.data();
     header.bufferLength = static_cast<std::uint32_t>(silence.size());
-    audio.waveOut().PrepareHeader(handle, header);
-    ASSERT_EQ(audio.waveOut().Write(handle, header), MmResult::NoError);
+    audio.WaveOut().PrepareHeader(handle, header);
+    ASSERT_EQ(audio.WaveOut().Write(handle, header), MmResult::NoError);
     std::this_thread::sleep_for(300ms);
 
     ASSERT_TRUE(server_->Stop());
     // Five seconds of sound end at once, as the end of the sound.
     EXPECT_TRUE(WaitUntil([&] { return returned.count == 1; }, 3s));
     std::uint32_t position = 0;
-    EXPECT_EQ(audio.waveOut().GetPosition(handle, position), MmResult::NoDriver);
-    EXPECT_EQ(audio.waveOut().Write(handle, header), MmResult::NoDriver);
-    EXPECT_EQ(audio.waveOut().Reset(handle), MmResult::NoError);
-    EXPECT_EQ(audio.waveOut().UnprepareHeader(handle, header), MmResult::NoError);
-    EXPECT_EQ(audio.waveOut().Close(handle), MmResult::NoError);
+    EXPECT_EQ(audio.WaveOut().GetPosition(handle, position), MmResult::NoDriver);
+    EXPECT_EQ(audio.WaveOut().Write(handle, header), MmResult::NoDriver);
+    EXPECT_EQ(audio.WaveOut().Reset(handle), MmResult::NoError);
+    EXPECT_EQ(audio.WaveOut().UnprepareHeader(handle, header), MmResult::NoError);
+    EXPECT_EQ(audio.WaveOut().Close(handle), MmResult::NoError);
 }
 
 TEST_F(DeviceLossTest, AMixerWhoseServerStopsAnnouncesItAndStillCloses) {
@@ -141,11 +141,11 @@ TEST_F(DeviceLossTest, AServerWithoutAnyDeviceLetsTheHoldOpenButNotTheCapture) {
     EXPECT_EQ(audio.CreateOutputHold(hold), MmResult::NoError);
     // ... but there is nothing to record from.
     WaveInHandle handle{5};
-    const MmResult opened = audio.waveIn().Open(handle, kWaveMapper, Pcm16(2, 22050), nullptr);
+    const MmResult opened = audio.WaveIn().Open(handle, kWaveMapper, Pcm16(2, 22050), nullptr);
     EXPECT_EQ(opened, MmResult::NoDriver);
     EXPECT_FALSE(handle);
     std::string text;
-    audio.waveIn().GetErrorText(opened, text);
+    audio.WaveIn().GetErrorText(opened, text);
     EXPECT_NE(text.find("snd_pcm_hw_params"), std::string::npos) << text;
 }
 

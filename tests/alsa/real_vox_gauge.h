@@ -50,7 +50,7 @@ class RealVoxGauge {
     // The stored MicEnv value as records; nullopt when there is none.
     std::optional<std::vector<voxgauge::MicEnvRecord>> StoredMicEnv();
 
-    zav::platform::alsa::AlsaMixer& mixer() { return *mixer_; }
+    zav::platform::alsa::AlsaMixer& Mixer() { return *mixer_; }
 
   private:
     zav::platform::sim::DialogThread dialogThread_;  // first: it outlives everything below

@@ -60,7 +60,7 @@ class PrivateServerTest : public ServerTest {
         if (IsSkipped() || HasFatalFailure())
             return;
         server_ = std::make_unique<PrivateServer>();
-        ASSERT_TRUE(server_->running()) << server_->problem();
+        ASSERT_TRUE(server_->Running()) << server_->Problem();
     }
     void TearDown() override {
         server_.reset();

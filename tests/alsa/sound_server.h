@@ -37,7 +37,7 @@ class BackgroundCommand {
     BackgroundCommand(const BackgroundCommand&) = delete;
     BackgroundCommand& operator=(const BackgroundCommand&) = delete;
 
-    bool started() const { return pid_ > 0; }
+    bool Started() const { return pid_ > 0; }
     // Waits for the command's end; its exit status, or -1.
     int Wait();
 
@@ -83,9 +83,9 @@ class PrivateServer {
     PrivateServer(const PrivateServer&) = delete;
     PrivateServer& operator=(const PrivateServer&) = delete;
 
-    bool running() const { return running_; }
+    bool Running() const { return running_; }
     // Why it could not start.
-    const std::string& problem() const { return problem_; }
+    const std::string& Problem() const { return problem_; }
     // Unloads every sink and source: the server then has no device at all.
     bool RemoveAllDevices();
     bool Stop();

@@ -82,42 +82,42 @@ class WaveDevicesTest : public ServerTest {
 };
 
 TEST_F(WaveDevicesTest, TheDefaultDeviceComesFirstAndItsCapsComeFromTheDevice) {
-    const std::uint32_t inputs = audio_.waveIn().GetNumDevs();
-    const std::uint32_t outputs = audio_.waveOut().GetNumDevs();
+    const std::uint32_t inputs = audio_.WaveIn().GetNumDevs();
+    const std::uint32_t outputs = audio_.WaveOut().GetNumDevs();
     ASSERT_GE(inputs, 1u);
     ASSERT_GE(outputs, 1u);
     WaveInCaps inCaps;
-    ASSERT_EQ(audio_.waveIn().GetDevCaps(0, inCaps), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().GetDevCaps(0, inCaps), MmResult::NoError);
     EXPECT_EQ(inCaps.productName, "PulseAudio");
     const std::uint32_t voice = kWaveFormat2M16 | kWaveFormat2S16 | kWaveFormat4S16;
     EXPECT_EQ(inCaps.formats & voice, voice);
     EXPECT_EQ(inCaps.channels, 2u);
     WaveOutCaps outCaps;
-    ASSERT_EQ(audio_.waveOut().GetDevCaps(0, outCaps), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().GetDevCaps(0, outCaps), MmResult::NoError);
     EXPECT_EQ(outCaps.formats & voice, voice);
 
-    EXPECT_EQ(audio_.waveIn().GetDevCaps(inputs, inCaps), MmResult::BadDeviceId);
-    EXPECT_EQ(audio_.waveOut().GetDevCaps(outputs, outCaps), MmResult::BadDeviceId);
+    EXPECT_EQ(audio_.WaveIn().GetDevCaps(inputs, inCaps), MmResult::BadDeviceId);
+    EXPECT_EQ(audio_.WaveOut().GetDevCaps(outputs, outCaps), MmResult::BadDeviceId);
 }
 
 TEST_F(WaveDevicesTest, FormatsAndDevicesThatCannotBeOpenedAreRefused) {
     WaveInHandle handle{77};
     PcmWaveFormat twelveBits = Pcm16(1, 22050);
     twelveBits.bitsPerSample = 12;
-    EXPECT_EQ(audio_.waveIn().Open(handle, kWaveMapper, twelveBits, nullptr),
+    EXPECT_EQ(audio_.WaveIn().Open(handle, kWaveMapper, twelveBits, nullptr),
               MmResult::WaveBadFormat);
     EXPECT_FALSE(handle);
-    EXPECT_EQ(audio_.waveIn().Open(handle, audio_.waveIn().GetNumDevs(), Pcm16(1, 22050), nullptr),
+    EXPECT_EQ(audio_.WaveIn().Open(handle, audio_.WaveIn().GetNumDevs(), Pcm16(1, 22050), nullptr),
               MmResult::BadDeviceId);
     WaveOutHandle out{77};
     PcmWaveFormat badAlign = Pcm16(2, 22050);
     badAlign.blockAlign = 3;
-    EXPECT_EQ(audio_.waveOut().Open(out, kWaveMapper, badAlign, nullptr), MmResult::WaveBadFormat);
+    EXPECT_EQ(audio_.WaveOut().Open(out, kWaveMapper, badAlign, nullptr), MmResult::WaveBadFormat);
     EXPECT_FALSE(out);
 
     WaveHeader header;
-    EXPECT_EQ(audio_.waveIn().AddBuffer(WaveInHandle{12345}, header), MmResult::InvalHandle);
-    EXPECT_EQ(audio_.waveOut().Write(WaveOutHandle{12345}, header), MmResult::InvalHandle);
+    EXPECT_EQ(audio_.WaveIn().AddBuffer(WaveInHandle{12345}, header), MmResult::InvalHandle);
+    EXPECT_EQ(audio_.WaveOut().Write(WaveOutHandle{12345}, header), MmResult::InvalHandle);
 }
 
 TEST_F(WaveDevicesTest, CaptureReturnsWhatTheMicrophonePlaysSampleForSample) {
@@ -130,7 +130,7 @@ TEST_F(WaveDevicesTest, CaptureReturnsWhatTheMicrophonePlaysSampleForSample) {
     ASSERT_TRUE(reference.has_value());
 
     const PcmWaveFormat format = NativeFormat();
-    WaveRecorder recorder(audio_.waveIn(), format, format.avgBytesPerSec / 8, 16);
+    WaveRecorder recorder(audio_.WaveIn(), format, format.avgBytesPerSec / 8, 16);
     ASSERT_EQ(recorder.Open(), MmResult::NoError);
     ASSERT_EQ(recorder.Start(), MmResult::NoError);
     recorder.Pump(300ms);
@@ -139,9 +139,9 @@ TEST_F(WaveDevicesTest, CaptureReturnsWhatTheMicrophonePlaysSampleForSample) {
     ASSERT_EQ(recorder.Finish(), MmResult::NoError);
 
     const std::optional<std::size_t> offset =
-        FindByCorrelation(recorder.samples(), reference->samples, channels);
+        FindByCorrelation(recorder.Samples(), reference->samples, channels);
     ASSERT_TRUE(offset.has_value());
-    EXPECT_EQ(CountDifferences(recorder.samples(), reference->samples, *offset, channels), 0u)
+    EXPECT_EQ(CountDifferences(recorder.Samples(), reference->samples, *offset, channels), 0u)
         << "at " << source_.rate << " Hz, " << channels << " channel(s), offset " << *offset;
     ReportMeasurement("capture: " + std::to_string(reference->samples.size()) + " samples at " +
                       std::to_string(source_.rate) + " Hz x " + std::to_string(channels) +
@@ -155,14 +155,14 @@ TEST_F(WaveDevicesTest, CaptureAtTheVoiceFormatHearsTheTone) {
         source_.rate, source_.channels, 3.0, 440.0, 0.5);
     ASSERT_TRUE(Feed(tone, true));
     const PcmWaveFormat format = Pcm16(1, 22050);
-    WaveRecorder recorder(audio_.waveIn(), format, 2756 * 2, 16);
+    WaveRecorder recorder(audio_.WaveIn(), format, 2756 * 2, 16);
     ASSERT_EQ(recorder.Open(), MmResult::NoError);
     ASSERT_EQ(recorder.Start(), MmResult::NoError);
     recorder.Pump(1200ms);
     ASSERT_EQ(recorder.Finish(), MmResult::NoError);
 
     // The last second: the tone is playing throughout it.
-    const std::vector<std::int16_t>& samples = recorder.samples();
+    const std::vector<std::int16_t>& samples = recorder.Samples();
     ASSERT_GE(samples.size(), 22050u);
     const std::span<const std::int16_t> second(samples.data() + samples.size() - 22050, 22050);
     double sumSquares = 0;
@@ -191,12 +191,12 @@ TEST_F(WaveDevicesTest, PlaybackReachesTheSpeakerSampleForSampleAndEndsWhenHeard
     std::filesystem::remove(ready);
     BackgroundCommand capture({SandboxScript().string(), "capture-output", "3", recorded.string(),
                                "--ready", ready.string()});
-    ASSERT_TRUE(capture.started());
+    ASSERT_TRUE(capture.Started());
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(ready); }, 10s));
 
     NoticeLog notices;
     WaveOutHandle handle;
-    ASSERT_EQ(audio_.waveOut().Open(handle, kWaveMapper, NativeFormat(),
+    ASSERT_EQ(audio_.WaveOut().Open(handle, kWaveMapper, NativeFormat(),
                                     [&](WaveOutHandle, WaveMessage message, WaveHeader* header) {
                                         notices.Add(message, header);
                                     }),
@@ -212,11 +212,11 @@ TEST_F(WaveDevicesTest, PlaybackReachesTheSpeakerSampleForSampleAndEndsWhenHeard
         headers[i].bufferLength =
             static_cast<std::uint32_t>(i == 2 ? bytes.size() - offset : third);
         offset += headers[i].bufferLength;
-        ASSERT_EQ(audio_.waveOut().PrepareHeader(handle, headers[i]), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveOut().PrepareHeader(handle, headers[i]), MmResult::NoError);
     }
     const auto written = std::chrono::steady_clock::now();
     for (WaveHeader& header : headers)
-        ASSERT_EQ(audio_.waveOut().Write(handle, header), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveOut().Write(handle, header), MmResult::NoError);
     ASSERT_TRUE(WaitUntil([&] { return notices.Count(WaveMessage::OutDone) == 3; }, 5s));
 
     // The end-of-sound notice comes when the last sample has been played, not when it was
@@ -224,13 +224,13 @@ TEST_F(WaveDevicesTest, PlaybackReachesTheSpeakerSampleForSampleAndEndsWhenHeard
     const auto heardAfter = notices.LastTime() - written;
     EXPECT_GE(heardAfter, 1400ms);
     std::uint32_t position = 0;
-    ASSERT_EQ(audio_.waveOut().GetPosition(handle, position), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().GetPosition(handle, position), MmResult::NoError);
     EXPECT_EQ(position, bytes.size());
     for (WaveHeader& header : headers) {
         EXPECT_EQ(header.flags & (kWaveHeaderDone | kWaveHeaderInQueue), kWaveHeaderDone);
-        ASSERT_EQ(audio_.waveOut().UnprepareHeader(handle, header), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveOut().UnprepareHeader(handle, header), MmResult::NoError);
     }
-    ASSERT_EQ(audio_.waveOut().Close(handle), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().Close(handle), MmResult::NoError);
     EXPECT_EQ(notices.Messages().front(), WaveMessage::OutOpen);
     EXPECT_EQ(notices.Messages().back(), WaveMessage::OutClose);
 
@@ -256,14 +256,14 @@ TEST_F(WaveDevicesTest, CaptureStopsResetsAndClosesCleanlyFromEveryState) {
     };
     // Opened and closed at once: the open notice, then the close notice, and nothing later.
     WaveInHandle handle;
-    ASSERT_EQ(audio_.waveIn().Open(handle, kWaveMapper, format, record), MmResult::NoError);
-    ASSERT_EQ(audio_.waveIn().Close(handle), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().Open(handle, kWaveMapper, format, record), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().Close(handle), MmResult::NoError);
     EXPECT_EQ(notices.Messages(), (std::vector{WaveMessage::InOpen, WaveMessage::InClose}));
-    EXPECT_EQ(audio_.waveIn().Close(handle), MmResult::InvalHandle);
+    EXPECT_EQ(audio_.WaveIn().Close(handle), MmResult::InvalHandle);
 
     // Running with two one-second buffers.
     NoticeLog running;
-    ASSERT_EQ(audio_.waveIn().Open(handle, kWaveMapper, format,
+    ASSERT_EQ(audio_.WaveIn().Open(handle, kWaveMapper, format,
                                    [&](WaveInHandle, WaveMessage message, WaveHeader* header) {
                                        running.Add(message, header);
                                    }),
@@ -273,21 +273,21 @@ TEST_F(WaveDevicesTest, CaptureStopsResetsAndClosesCleanlyFromEveryState) {
     for (int i = 0; i < 2; ++i) {
         headers[i].data = data.data() + i * 44100;
         headers[i].bufferLength = 44100;
-        ASSERT_EQ(audio_.waveIn().PrepareHeader(handle, headers[i]), MmResult::NoError);
-        ASSERT_EQ(audio_.waveIn().AddBuffer(handle, headers[i]), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveIn().PrepareHeader(handle, headers[i]), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveIn().AddBuffer(handle, headers[i]), MmResult::NoError);
     }
-    EXPECT_EQ(audio_.waveIn().Close(handle), MmResult::WaveStillPlaying);
-    EXPECT_EQ(audio_.waveIn().UnprepareHeader(handle, headers[0]), MmResult::WaveStillPlaying);
-    ASSERT_EQ(audio_.waveIn().Start(handle), MmResult::NoError);
+    EXPECT_EQ(audio_.WaveIn().Close(handle), MmResult::WaveStillPlaying);
+    EXPECT_EQ(audio_.WaveIn().UnprepareHeader(handle, headers[0]), MmResult::WaveStillPlaying);
+    ASSERT_EQ(audio_.WaveIn().Start(handle), MmResult::NoError);
     std::uint32_t position = 0;
     ASSERT_TRUE(WaitUntil(
         [&] {
-            audio_.waveIn().GetPosition(handle, position);
+            audio_.WaveIn().GetPosition(handle, position);
             return position >= 4410;
         },
         2s));
     // Stop returns the buffer being filled with what it holds; the empty one stays queued.
-    ASSERT_EQ(audio_.waveIn().Stop(handle), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().Stop(handle), MmResult::NoError);
     ASSERT_TRUE(WaitUntil([&] { return running.Count(WaveMessage::InData) == 1; }, 2s));
     EXPECT_GT(headers[0].bytesRecorded, 0u);
     EXPECT_LT(headers[0].bytesRecorded, headers[0].bufferLength);
@@ -295,18 +295,18 @@ TEST_F(WaveDevicesTest, CaptureStopsResetsAndClosesCleanlyFromEveryState) {
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(running.Count(WaveMessage::InData), 1u);
     std::uint32_t stopped = 0;
-    audio_.waveIn().GetPosition(handle, stopped);
+    audio_.WaveIn().GetPosition(handle, stopped);
     EXPECT_EQ(stopped, headers[0].bytesRecorded);  // the position is kept
 
     // Reset hands back the rest, empty, and starts the position again.
-    ASSERT_EQ(audio_.waveIn().Reset(handle), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().Reset(handle), MmResult::NoError);
     EXPECT_EQ(headers[1].flags & (kWaveHeaderDone | kWaveHeaderInQueue), kWaveHeaderDone);
     EXPECT_EQ(headers[1].bytesRecorded, 0u);
-    audio_.waveIn().GetPosition(handle, position);
+    audio_.WaveIn().GetPosition(handle, position);
     EXPECT_EQ(position, 0u);
     for (WaveHeader& header : headers)
-        ASSERT_EQ(audio_.waveIn().UnprepareHeader(handle, header), MmResult::NoError);
-    ASSERT_EQ(audio_.waveIn().Close(handle), MmResult::NoError);
+        ASSERT_EQ(audio_.WaveIn().UnprepareHeader(handle, header), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveIn().Close(handle), MmResult::NoError);
     EXPECT_EQ(running.Count(WaveMessage::InData), 2u);
     EXPECT_EQ(running.Messages().back(), WaveMessage::InClose);
 }
@@ -314,7 +314,7 @@ TEST_F(WaveDevicesTest, CaptureStopsResetsAndClosesCleanlyFromEveryState) {
 TEST_F(WaveDevicesTest, PlaybackResetStopsTheSoundAndHandsTheBufferBack) {
     NoticeLog notices;
     WaveOutHandle handle;
-    ASSERT_EQ(audio_.waveOut().Open(handle, kWaveMapper, Pcm16(1, 22050),
+    ASSERT_EQ(audio_.WaveOut().Open(handle, kWaveMapper, Pcm16(1, 22050),
                                     [&](WaveOutHandle, WaveMessage message, WaveHeader* header) {
                                         notices.Add(message, header);
                                     }),
@@ -323,28 +323,28 @@ TEST_F(WaveDevicesTest, PlaybackResetStopsTheSoundAndHandsTheBufferBack) {
     WaveHeader header;
     header.data = silence.data();
     header.bufferLength = static_cast<std::uint32_t>(silence.size());
-    ASSERT_EQ(audio_.waveOut().PrepareHeader(handle, header), MmResult::NoError);
-    ASSERT_EQ(audio_.waveOut().Write(handle, header), MmResult::NoError);
-    EXPECT_EQ(audio_.waveOut().Write(handle, header), MmResult::WaveStillPlaying);
+    ASSERT_EQ(audio_.WaveOut().PrepareHeader(handle, header), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().Write(handle, header), MmResult::NoError);
+    EXPECT_EQ(audio_.WaveOut().Write(handle, header), MmResult::WaveStillPlaying);
 
     std::uint32_t position = 0;
     ASSERT_TRUE(WaitUntil(
         [&] {
-            audio_.waveOut().GetPosition(handle, position);
+            audio_.WaveOut().GetPosition(handle, position);
             return position >= 8820;  // 200 ms played
         },
         2s));
     EXPECT_LT(position, header.bufferLength);
-    EXPECT_EQ(audio_.waveOut().Close(handle), MmResult::WaveStillPlaying);
+    EXPECT_EQ(audio_.WaveOut().Close(handle), MmResult::WaveStillPlaying);
 
-    ASSERT_EQ(audio_.waveOut().Reset(handle), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().Reset(handle), MmResult::NoError);
     EXPECT_EQ(header.flags & (kWaveHeaderDone | kWaveHeaderInQueue), kWaveHeaderDone);
     ASSERT_TRUE(WaitUntil([&] { return notices.Count(WaveMessage::OutDone) == 1; }, 1s));
-    audio_.waveOut().GetPosition(handle, position);
+    audio_.WaveOut().GetPosition(handle, position);
     EXPECT_EQ(position, 0u);
-    ASSERT_EQ(audio_.waveOut().UnprepareHeader(handle, header), MmResult::NoError);
-    ASSERT_EQ(audio_.waveOut().Close(handle), MmResult::NoError);
-    EXPECT_EQ(audio_.waveOut().GetPosition(handle, position), MmResult::InvalHandle);
+    ASSERT_EQ(audio_.WaveOut().UnprepareHeader(handle, header), MmResult::NoError);
+    ASSERT_EQ(audio_.WaveOut().Close(handle), MmResult::NoError);
+    EXPECT_EQ(audio_.WaveOut().GetPosition(handle, position), MmResult::InvalHandle);
 }
 
 TEST_F(WaveDevicesTest, WaveCallsFromInsideACallbackAreRefusedNotDeadlocked) {
@@ -352,7 +352,7 @@ TEST_F(WaveDevicesTest, WaveCallsFromInsideACallbackAreRefusedNotDeadlocked) {
     std::atomic<MmResult> startFromCallback{MmResult::NoError};
     std::atomic<bool> called{false};
     WaveInHandle handle;
-    zav::platform::WaveInApi& waveIn = audio_.waveIn();
+    zav::platform::WaveInApi& waveIn = audio_.WaveIn();
     ASSERT_EQ(waveIn.Open(handle, kWaveMapper, Pcm16(1, 22050),
                           [&](WaveInHandle device, WaveMessage message, WaveHeader*) {
                               if (message != WaveMessage::InOpen)
@@ -376,7 +376,7 @@ TEST_F(WaveDevicesTest, ABufferQueuedWhileCloseRunsIsRefusedAndNeverReturned) {
     bool held = false;
     bool released = false;
     std::atomic<int> dataNotices{0};
-    zav::platform::WaveInApi& waveIn = audio_.waveIn();
+    zav::platform::WaveInApi& waveIn = audio_.WaveIn();
     WaveInHandle handle;
     ASSERT_EQ(waveIn.Open(handle, kWaveMapper, Pcm16(1, 22050),
                           [&](WaveInHandle, WaveMessage message, WaveHeader*) {
@@ -423,7 +423,7 @@ TEST_F(WaveDevicesTest, TheOutputHoldKeepsPlaybackOpenWhileCaptureRuns) {
     ASSERT_NE(hold, nullptr);
     EXPECT_EQ(hold->SetCooperativeLevel(zav::platform::CooperativeLevel::Normal),
               MmResult::NoError);
-    WaveRecorder recorder(audio_.waveIn(), Pcm16(2, 22050), 11024, 4);
+    WaveRecorder recorder(audio_.WaveIn(), Pcm16(2, 22050), 11024, 4);
     EXPECT_EQ(recorder.Open(), MmResult::NoError);
     EXPECT_EQ(recorder.Finish(), MmResult::NoError);
 }

@@ -33,8 +33,8 @@ class WaveRecorder {
     // Stops, resets, takes back every buffer and closes; the close call's result.
     zav::platform::MmResult Finish();
 
-    const std::vector<std::int16_t>& samples() const { return samples_; }
-    zav::platform::WaveInHandle handle() const { return handle_; }
+    const std::vector<std::int16_t>& Samples() const { return samples_; }
+    zav::platform::WaveInHandle Handle() const { return handle_; }
     std::vector<zav::platform::WaveMessage> Notices();
 
   private:

@@ -58,9 +58,9 @@ TEST(KeyVoiceAnalysers, AnalyseRecordingCoversTheWholeBufferWhateverWasRecorded)
     KeyVoiceAnalysers analysers;
     Sound recording(kRecordFormat, 44100);
     // Only the last sample is loud, and the device reported a short recording.
-    recording.samples().back() = -12240;
-    recording.header().wave.bytesRecorded = 200;
-    const AnalysisResult result = analysers.AnalyseRecording(recording.header());
+    recording.Samples().back() = -12240;
+    recording.Header().wave.bytesRecorded = 200;
+    const AnalysisResult result = analysers.AnalyseRecording(recording.Header());
     EXPECT_EQ(result, (AnalysisResult{SoundClass::Silent, 9}));
     EXPECT_EQ(analysers.recordAnalyser.level, 0);
 }
@@ -69,14 +69,14 @@ TEST(KeyVoiceAnalysers, StoreAnalysisInheritsTheScoreOfEarlierPlayback) {
     KeyVoiceAnalysers analysers;
     Sound recording(kRecordFormat, 44100);
     const auto voice = analysis_test::Tone(44100, 200, 1000);
-    std::copy(voice.begin(), voice.end(), recording.samples().begin());
-    EXPECT_EQ(analysers.AnalyseRecording(recording.header()).soundClass, SoundClass::Periodic);
+    std::copy(voice.begin(), voice.end(), recording.Samples().begin());
+    EXPECT_EQ(analysers.AnalyseRecording(recording.Header()).soundClass, SoundClass::Periodic);
 
     KeyVoiceAnalysers afterPlayback;
     const auto buzz = analysis_test::Tone(2205, 20, 1000);
     for (int tick = 0; tick < 3; ++tick)
         afterPlayback.MeterPlaybackBlock(buzz.data(), 4410);
-    EXPECT_EQ(afterPlayback.AnalyseRecording(recording.header()).soundClass, SoundClass::Irregular);
+    EXPECT_EQ(afterPlayback.AnalyseRecording(recording.Header()).soundClass, SoundClass::Irregular);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(SelectAudioBackend, ZavAudioNamesTheBackend) {
     ASSERT_TRUE(chosen.bundle);
     EXPECT_EQ(chosen.backend, "sim");
     EXPECT_EQ(tries, 0);
-    EXPECT_EQ(chosen.bundle.audio->waveIn().GetNumDevs(), 1u);
+    EXPECT_EQ(chosen.bundle.audio->WaveIn().GetNumDevs(), 1u);
     // The card comes with its own mixer.
     EXPECT_EQ(chosen.bundle.mixer->GetNumDevs(), 1u);
 
@@ -122,20 +122,20 @@ TEST_F(SimMicFileTest, TheVoiceFileFeedsTheMicrophone) {
 
     WaveInHandle handle;
     const PcmWaveFormat mono{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
-    ASSERT_EQ(card.waveIn().Open(handle, kWaveMapper, mono, {}), MmResult::NoError);
+    ASSERT_EQ(card.WaveIn().Open(handle, kWaveMapper, mono, {}), MmResult::NoError);
     std::vector<std::uint8_t> data(12);
     WaveHeader header;
     header.data = data.data();
     header.bufferLength = 12;
-    card.waveIn().PrepareHeader(handle, header);
-    card.waveIn().AddBuffer(handle, header);
-    card.waveIn().Start(handle);
+    card.WaveIn().PrepareHeader(handle, header);
+    card.WaveIn().AddBuffer(handle, header);
+    card.WaveIn().Start(handle);
     card.AdvanceBy(1);
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(capture_test::SampleAt(data.data(), i), voice[i % 4]) << i;
     }
-    card.waveIn().Reset(handle);
-    card.waveIn().Close(handle);
+    card.WaveIn().Reset(handle);
+    card.WaveIn().Close(handle);
 }
 
 TEST_F(SimMicFileTest, AnUnusableVoiceFileIsAClearError) {
@@ -155,7 +155,7 @@ TEST(SimAudioBackend, ADemoOnTheSimulatedCardReportsABrokenRuleAndGoesOn) {
     sim::ManualDispatcher dispatcher;
     AudioSelection chosen = ChooseAudioBackend(dispatcher, Environment({{"ZAV_AUDIO", "sim"}}));
     ASSERT_TRUE(chosen.bundle) << chosen.problem;
-    WaveOutApi& waveOut = chosen.bundle.audio->waveOut();
+    WaveOutApi& waveOut = chosen.bundle.audio->WaveOut();
     WaveOutHandle handle;
     const PcmWaveFormat mono{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
     ASSERT_EQ(waveOut.Open(handle, kWaveMapper, mono, {}), MmResult::NoError);

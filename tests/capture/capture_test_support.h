@@ -28,7 +28,7 @@ class ViolationLog {
             messages_.emplace_back(message);
         });
     }
-    std::vector<std::string> messages() const {
+    std::vector<std::string> Messages() const {
         std::lock_guard lock(mutex_);
         return messages_;
     }

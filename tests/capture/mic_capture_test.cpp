@@ -51,7 +51,7 @@ struct Rig {
 
     // An engine whose WM_MIC_BUFFER handler counts the messages and hands them back.
     CMicCapture& Make() {
-        capture.emplace(card.waveIn(), registry);
+        capture.emplace(card.WaveIn(), registry);
         capture->SetNotifyWindow(MicNotifyWindow{&dispatcher, [this](const MicBufferMessage& m) {
                                                      ++messages;
                                                      capture->OnBufferReturned(m);
@@ -97,16 +97,17 @@ TEST(MicCaptureOpen, DevicesWhoseCapabilitiesFailDoNotCount) {
     SimCardConfig config;
     config.inputs = {DefaultSimInputCaps(), DefaultSimInputCaps()};
     Rig rig(config);
-    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, zav::platform::sim::kEveryTime);
+    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0,
+                      zav::platform::sim::kEveryTime);
     CMicCapture& capture = rig.Make();
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::BadDeviceId);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
 
     rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, 1);  // only device 0
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
-    ASSERT_FALSE(capture.devices().empty());
-    EXPECT_EQ(capture.devices().front().deviceId, 1u);
-    EXPECT_EQ(std::next(capture.devices().begin()), capture.devices().end());
+    ASSERT_FALSE(capture.Devices().empty());
+    EXPECT_EQ(capture.Devices().front().deviceId, 1u);
+    EXPECT_EQ(std::next(capture.Devices().begin()), capture.Devices().end());
 }
 
 TEST(MicCaptureOpen, ListsDevicesNewestFirstAndOpensTheMapperWithTheCodesFormat) {
@@ -120,12 +121,12 @@ TEST(MicCaptureOpen, ListsDevicesNewestFirstAndOpensTheMapperWithTheCodesFormat)
     CMicCapture& capture = rig.Make();
     ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
 
-    std::vector<WaveInDeviceRecord> listed(capture.devices().begin(), capture.devices().end());
+    std::vector<WaveInDeviceRecord> listed(capture.Devices().begin(), capture.Devices().end());
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[0].deviceId, 1u);
     EXPECT_EQ(listed[0].productName, "A microphone with a name longer");
     EXPECT_EQ(listed[1].productName, "Line In");
-    EXPECT_EQ(capture.formatCode(), kVoxGaugeFormatCode);
+    EXPECT_EQ(capture.FormatCode(), kVoxGaugeFormatCode);
     const std::vector<zav::platform::PcmWaveFormat> formats = rig.card.OpenInputFormats();
     ASSERT_EQ(formats.size(), 1u);
     EXPECT_EQ(formats[0], FormatFromCode(kVoxGaugeFormatCode));
@@ -181,9 +182,9 @@ TEST_P(StoredMicMapTest, OnlyAWholeBinaryTableIsTaken) {
             expected[i] = static_cast<std::int32_t>(i * 10);
         }
     }
-    EXPECT_EQ(capture.micMap(), expected) << c.what;
+    EXPECT_EQ(capture.CurrentMicMap(), expected) << c.what;
     capture.ResetMicMap();
-    EXPECT_EQ(capture.micMap(), kDefaultMicMap) << c.what;
+    EXPECT_EQ(capture.CurrentMicMap(), kDefaultMicMap) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -197,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MicCaptureStoredMap, TakesEffectUntilResetAndIsSkippedWithoutTheKey) {
     Rig rig;
-    EXPECT_EQ(rig.Make().micMap(), kDefaultMicMap);  // no key at all
+    EXPECT_EQ(rig.Make().CurrentMicMap(), kDefaultMicMap);  // no key at all
 
     rig.capture.reset();
     RegistryKey key;
@@ -224,7 +225,7 @@ TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
     Rig rig(LoudCard());
     CMicCapture& capture = rig.Make();
     rig.OpenAndStart();
-    EXPECT_EQ(capture.bufferLength(), 11024u);
+    EXPECT_EQ(capture.BufferLength(), 11024u);
 
     rig.Run(10 * 60 * 1000);
 
@@ -308,7 +309,7 @@ TEST_P(MicCaptureQueueFailureTest, TakesBackEveryQueuedBufferAndDoesNotStart) {
     rig.card.FailCall(c.call, MmResult::NoMem, c.failingBuffer);
 
     EXPECT_EQ(capture.Start(), MmResult::NoMem);
-    EXPECT_FALSE(capture.prepared());
+    EXPECT_FALSE(capture.Prepared());
     EXPECT_EQ(rig.card.QueuedInputBuffers(), 0u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInStart), 0u);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInReset), 1u);

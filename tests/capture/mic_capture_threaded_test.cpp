@@ -43,7 +43,7 @@ TEST(MicCaptureThreaded, BuffersCirculateInRealTimeWhileTheDialogPollsTheLevel) 
     card.StartThreads(5ms);
     {
         std::size_t messages = 0;
-        CMicCapture capture(card.waveIn(), registry);
+        CMicCapture capture(card.WaveIn(), registry);
         capture.SetNotifyWindow(MicNotifyWindow{&dispatcher, [&](const MicBufferMessage& m) {
                                                     ++messages;
                                                     capture.OnBufferReturned(m);
@@ -78,7 +78,7 @@ TEST(MicCaptureThreaded, ClosingWhileBuffersComeBackIsClean) {
     ManualDispatcher dispatcher;
     card.StartThreads(1ms);
     for (int round = 0; round < 6; ++round) {
-        CMicCapture capture(card.waveIn(), registry, MicNotifyWindow{&dispatcher, {}});
+        CMicCapture capture(card.WaveIn(), registry, MicNotifyWindow{&dispatcher, {}});
         ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
         ASSERT_EQ(capture.Start(), MmResult::NoError);
         dispatcher.RunFor(std::chrono::milliseconds(60 * round));
@@ -99,7 +99,7 @@ TEST(MicCaptureThreaded, EngineLivesOnItsOwnDialogThread) {
         DialogThread dialog;
         std::optional<CMicCapture> capture;
         dialog.Send([&] {
-            capture.emplace(card.waveIn(), registry, MicNotifyWindow{&dialog, {}});
+            capture.emplace(card.WaveIn(), registry, MicNotifyWindow{&dialog, {}});
             ASSERT_EQ(capture->Open(kVoxGaugeFormatCode), MmResult::NoError);
             capture->ResetMicMap();
             capture->Start();
@@ -126,7 +126,7 @@ TEST(SimOutputThreaded, PlaysABufferInRealTime) {
     bool done = false;
     const zav::platform::PcmWaveFormat mono{zav::platform::kWaveFormatPcm, 1, 22050, 44100, 2, 16};
     zav::platform::WaveOutHandle handle;
-    ASSERT_EQ(card.waveOut().Open(handle, 0, mono,
+    ASSERT_EQ(card.WaveOut().Open(handle, 0, mono,
                                   [&](zav::platform::WaveOutHandle, zav::platform::WaveMessage m,
                                       zav::platform::WaveHeader*) {
                                       if (m != zav::platform::WaveMessage::OutDone)
@@ -140,15 +140,15 @@ TEST(SimOutputThreaded, PlaysABufferInRealTime) {
     zav::platform::WaveHeader header;
     header.data = sound.data();
     header.bufferLength = static_cast<std::uint32_t>(sound.size());
-    card.waveOut().PrepareHeader(handle, header);
-    card.waveOut().Write(handle, header);
+    card.WaveOut().PrepareHeader(handle, header);
+    card.WaveOut().Write(handle, header);
     {
         std::unique_lock lock(mutex);
         EXPECT_TRUE(doneSignal.wait_for(lock, 10s, [&] { return done; }));
     }
     EXPECT_EQ(card.PlayedBytes(0), sound);
-    card.waveOut().UnprepareHeader(handle, header);
-    EXPECT_EQ(card.waveOut().Close(handle), MmResult::NoError);
+    card.WaveOut().UnprepareHeader(handle, header);
+    EXPECT_EQ(card.WaveOut().Close(handle), MmResult::NoError);
     card.StopThreads();
 }
 

@@ -58,8 +58,8 @@ TEST_P(FirstBufferTest, GivesLevelAndRecentres) {
     const FirstBufferCase& c = GetParam();
     MicLevelAnalyser analyser;
     EXPECT_EQ(Analyse(analyser, c.samples), c.level) << c.what;
-    EXPECT_EQ(analyser.centre(), c.centre) << c.what;
-    EXPECT_EQ(analyser.threshold(), c.threshold) << c.what;
+    EXPECT_EQ(analyser.Centre(), c.centre) << c.what;
+    EXPECT_EQ(analyser.Threshold(), c.threshold) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,9 +83,9 @@ TEST(MicLevelAnalyser, EmptyBufferChangesNothing) {
     EXPECT_EQ(analyser.Analyse(none, kDefaultMicMap), std::nullopt);
     const std::vector<std::uint8_t> oddByte = {0x7F};  // not one whole sample
     EXPECT_EQ(analyser.Analyse(oddByte, kDefaultMicMap), std::nullopt);
-    EXPECT_EQ(analyser.centre(), 0);
-    EXPECT_EQ(analyser.threshold(), 50);
-    EXPECT_FALSE(analyser.above());
+    EXPECT_EQ(analyser.Centre(), 0);
+    EXPECT_EQ(analyser.Threshold(), 50);
+    EXPECT_FALSE(analyser.Above());
 }
 
 TEST(MicLevelAnalyser, OneSidedBufferWithoutCrossingsRecentres) {
@@ -93,21 +93,21 @@ TEST(MicLevelAnalyser, OneSidedBufferWithoutCrossingsRecentres) {
     ASSERT_EQ(Analyse(analyser, {-50, 50}), 0u);  // threshold 50: a quiet signal
     // Leaves the band upwards: one crossing, so no re-centring with a threshold below 150.
     EXPECT_EQ(Analyse(analyser, {100, 100}), 0u);
-    EXPECT_TRUE(analyser.above());
-    EXPECT_EQ(analyser.centre(), 0);
-    EXPECT_EQ(analyser.threshold(), 50);
+    EXPECT_TRUE(analyser.Above());
+    EXPECT_EQ(analyser.Centre(), 0);
+    EXPECT_EQ(analyser.Threshold(), 50);
     // All positive and no crossing: the centre moves to the buffer's mid-range.
     EXPECT_EQ(Analyse(analyser, {1000, 1040, 1020}), 8u);
-    EXPECT_EQ(analyser.centre(), 1020);
-    EXPECT_EQ(analyser.threshold(), 20);
+    EXPECT_EQ(analyser.Centre(), 1020);
+    EXPECT_EQ(analyser.Threshold(), 20);
 }
 
 TEST(MicLevelAnalyser, AllNegativeBufferBelowTheCentreRecentres) {
     MicLevelAnalyser analyser;
     ASSERT_EQ(Analyse(analyser, {-40, 40}), 0u);  // centre 0, threshold 40, side below
     EXPECT_EQ(Analyse(analyser, {-900, -700}), 8u);
-    EXPECT_EQ(analyser.centre(), -800);
-    EXPECT_EQ(analyser.threshold(), 100);
+    EXPECT_EQ(analyser.Centre(), -800);
+    EXPECT_EQ(analyser.Threshold(), 100);
 }
 
 TEST(MicLevelAnalyser, BufferWithCrossingsKeepsASmallBand) {
@@ -116,8 +116,8 @@ TEST(MicLevelAnalyser, BufferWithCrossingsKeepsASmallBand) {
     // Crosses up and down through the band: with crossings and a band below 150 the centre
     // stays.
     EXPECT_EQ(Analyse(analyser, {300, -300, 300}), 3u);
-    EXPECT_EQ(analyser.centre(), 0);
-    EXPECT_EQ(analyser.threshold(), 40);
+    EXPECT_EQ(analyser.Centre(), 0);
+    EXPECT_EQ(analyser.Threshold(), 40);
 }
 
 TEST(MicLevelAnalyser, CrossingNeedsToLeaveTheBandStrictly) {
@@ -126,21 +126,21 @@ TEST(MicLevelAnalyser, CrossingNeedsToLeaveTheBandStrictly) {
     // Exactly at the band's edge: no crossing, and the buffer is all positive, so it
     // re-centres.
     EXPECT_EQ(Analyse(analyser, {40, 40}), 0u);
-    EXPECT_FALSE(analyser.above());
-    EXPECT_EQ(analyser.centre(), 40);
-    EXPECT_EQ(analyser.threshold(), 0);
+    EXPECT_FALSE(analyser.Above());
+    EXPECT_EQ(analyser.Centre(), 40);
+    EXPECT_EQ(analyser.Threshold(), 0);
     // With the band now 0 wide, any rise above the centre counts.
     EXPECT_EQ(Analyse(analyser, {41}), 0u);
-    EXPECT_TRUE(analyser.above());
+    EXPECT_TRUE(analyser.Above());
 }
 
 TEST(MicLevelAnalyser, LoudSignalKeepsRecentringOnEachBuffer) {
     MicLevelAnalyser analyser;
     Analyse(analyser, {-2000, 2000});
-    EXPECT_EQ(analyser.threshold(), 150);
+    EXPECT_EQ(analyser.Threshold(), 150);
     EXPECT_EQ(Analyse(analyser, {3000, 1000, 3000}), 11u);  // peak 3000 from centre 0
-    EXPECT_EQ(analyser.centre(), 2000);
-    EXPECT_EQ(analyser.threshold(), 150);
+    EXPECT_EQ(analyser.Centre(), 2000);
+    EXPECT_EQ(analyser.Threshold(), 150);
 }
 
 }  // namespace

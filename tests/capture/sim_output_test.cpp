@@ -16,7 +16,7 @@ class SimOutputTest : public testing::Test {
     SimOutputTest() { capture_test::FailOnViolation(card_); }
 
     void Open() {
-        ASSERT_EQ(card_.waveOut().Open(handle_, 0, kMono16,
+        ASSERT_EQ(card_.WaveOut().Open(handle_, 0, kMono16,
                                        [this](WaveOutHandle, WaveMessage message, WaveHeader* h) {
                                            if (message == WaveMessage::OutDone)
                                                done_.push_back(h);
@@ -25,7 +25,7 @@ class SimOutputTest : public testing::Test {
     }
     std::uint32_t Position() {
         std::uint32_t bytes = 0;
-        EXPECT_EQ(card_.waveOut().GetPosition(handle_, bytes), MmResult::NoError);
+        EXPECT_EQ(card_.WaveOut().GetPosition(handle_, bytes), MmResult::NoError);
         return bytes;
     }
 
@@ -42,8 +42,8 @@ TEST_F(SimOutputTest, PlaysAWrittenBufferInRealTimeAndKeepsWhatItPlayed) {
     WaveHeader header;
     header.data = sound.data();
     header.bufferLength = static_cast<std::uint32_t>(sound.size());
-    ASSERT_EQ(card_.waveOut().PrepareHeader(handle_, header), MmResult::NoError);
-    ASSERT_EQ(card_.waveOut().Write(handle_, header), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().PrepareHeader(handle_, header), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().Write(handle_, header), MmResult::NoError);
 
     card_.AdvanceBy(100);
     EXPECT_EQ(Position(), 4410u);
@@ -57,8 +57,8 @@ TEST_F(SimOutputTest, PlaysAWrittenBufferInRealTimeAndKeepsWhatItPlayed) {
     // Nothing to play: time passes without moving the position.
     card_.AdvanceBy(500);
     EXPECT_EQ(Position(), 44100u);
-    ASSERT_EQ(card_.waveOut().UnprepareHeader(handle_, header), MmResult::NoError);
-    ASSERT_EQ(card_.waveOut().Close(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().UnprepareHeader(handle_, header), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().Close(handle_), MmResult::NoError);
 }
 
 TEST_F(SimOutputTest, ResetReturnsTheBufferAndRewindsThePosition) {
@@ -67,14 +67,14 @@ TEST_F(SimOutputTest, ResetReturnsTheBufferAndRewindsThePosition) {
     WaveHeader header;
     header.data = sound.data();
     header.bufferLength = static_cast<std::uint32_t>(sound.size());
-    card_.waveOut().PrepareHeader(handle_, header);
-    card_.waveOut().Write(handle_, header);
+    card_.WaveOut().PrepareHeader(handle_, header);
+    card_.WaveOut().Write(handle_, header);
     card_.AdvanceBy(250);
-    ASSERT_EQ(card_.waveOut().Reset(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().Reset(handle_), MmResult::NoError);
     EXPECT_EQ(Position(), 0u);
     EXPECT_EQ(card_.PlayedBytes(0).size(), 11024u);  // whole frames up to 250 ms
-    EXPECT_EQ(card_.waveOut().UnprepareHeader(handle_, header), MmResult::NoError);
-    ASSERT_EQ(card_.waveOut().Close(handle_), MmResult::NoError);
+    EXPECT_EQ(card_.WaveOut().UnprepareHeader(handle_, header), MmResult::NoError);
+    ASSERT_EQ(card_.WaveOut().Close(handle_), MmResult::NoError);
     ASSERT_EQ(done_, std::vector<WaveHeader*>{&header});  // delivered by Close at the latest
 }
 
@@ -83,20 +83,20 @@ TEST(SimOutputRules, WritingUnpreparedOrUnpreparingQueuedBuffersIsReported) {
     SimSoundCard card;
     log.Attach(card);
     WaveOutHandle handle;
-    ASSERT_EQ(card.waveOut().Open(handle, kWaveMapper, kMono16, {}), MmResult::NoError);
+    ASSERT_EQ(card.WaveOut().Open(handle, kWaveMapper, kMono16, {}), MmResult::NoError);
     std::vector<std::uint8_t> sound(100);
     WaveHeader header;
     header.data = sound.data();
     header.bufferLength = 100;
-    EXPECT_EQ(card.waveOut().Write(handle, header), MmResult::WaveUnprepared);
-    EXPECT_EQ(log.messages().size(), 1u);
-    card.waveOut().PrepareHeader(handle, header);
-    ASSERT_EQ(card.waveOut().Write(handle, header), MmResult::NoError);
-    EXPECT_EQ(card.waveOut().UnprepareHeader(handle, header), MmResult::WaveStillPlaying);
-    EXPECT_EQ(log.messages().size(), 2u);
-    card.waveOut().Reset(handle);
-    EXPECT_EQ(card.waveOut().Close(handle), MmResult::NoError);
-    EXPECT_EQ(log.messages().size(), 2u);
+    EXPECT_EQ(card.WaveOut().Write(handle, header), MmResult::WaveUnprepared);
+    EXPECT_EQ(log.Messages().size(), 1u);
+    card.WaveOut().PrepareHeader(handle, header);
+    ASSERT_EQ(card.WaveOut().Write(handle, header), MmResult::NoError);
+    EXPECT_EQ(card.WaveOut().UnprepareHeader(handle, header), MmResult::WaveStillPlaying);
+    EXPECT_EQ(log.Messages().size(), 2u);
+    card.WaveOut().Reset(handle);
+    EXPECT_EQ(card.WaveOut().Close(handle), MmResult::NoError);
+    EXPECT_EQ(log.Messages().size(), 2u);
 }
 
 TEST(SimOutputHold, NeedsAnOutputDeviceAndCanFailEitherStep) {
@@ -130,18 +130,18 @@ TEST(SimOutputHold, AHalfDuplexCardCannotRecordWhileTheHoldIsKept) {
     std::unique_ptr<OutputDeviceHold> hold;
     ASSERT_EQ(card.CreateOutputHold(hold), MmResult::NoError);
     WaveInHandle input;
-    EXPECT_EQ(card.waveIn().Open(input, kWaveMapper, stereo, {}), MmResult::Allocated);
+    EXPECT_EQ(card.WaveIn().Open(input, kWaveMapper, stereo, {}), MmResult::Allocated);
     hold.reset();
-    ASSERT_EQ(card.waveIn().Open(input, kWaveMapper, stereo, {}), MmResult::NoError);
+    ASSERT_EQ(card.WaveIn().Open(input, kWaveMapper, stereo, {}), MmResult::NoError);
     WaveOutHandle output;
-    EXPECT_EQ(card.waveOut().Open(output, kWaveMapper, kMono16, {}), MmResult::Allocated);
-    card.waveIn().Close(input);
+    EXPECT_EQ(card.WaveOut().Open(output, kWaveMapper, kMono16, {}), MmResult::Allocated);
+    card.WaveIn().Close(input);
 
     SimSoundCard duplex;
     capture_test::FailOnViolation(duplex);
     ASSERT_EQ(duplex.CreateOutputHold(hold), MmResult::NoError);
-    EXPECT_EQ(duplex.waveIn().Open(input, kWaveMapper, stereo, {}), MmResult::NoError);
-    duplex.waveIn().Close(input);
+    EXPECT_EQ(duplex.WaveIn().Open(input, kWaveMapper, stereo, {}), MmResult::NoError);
+    duplex.WaveIn().Close(input);
     hold.reset();
 }
 

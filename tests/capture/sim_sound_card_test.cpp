@@ -44,7 +44,7 @@ class SimInputTest : public testing::Test {
     }
 
     void OpenMono() {
-        ASSERT_EQ(card_.waveIn().Open(handle_, kWaveMapper, kMono16, Recorder()),
+        ASSERT_EQ(card_.WaveIn().Open(handle_, kWaveMapper, kMono16, Recorder()),
                   MmResult::NoError);
     }
     WaveInCallback Recorder() {
@@ -53,12 +53,12 @@ class SimInputTest : public testing::Test {
         };
     }
     void Queue(Buffer& buffer) {
-        ASSERT_EQ(card_.waveIn().PrepareHeader(handle_, buffer.header), MmResult::NoError);
-        ASSERT_EQ(card_.waveIn().AddBuffer(handle_, buffer.header), MmResult::NoError);
+        ASSERT_EQ(card_.WaveIn().PrepareHeader(handle_, buffer.header), MmResult::NoError);
+        ASSERT_EQ(card_.WaveIn().AddBuffer(handle_, buffer.header), MmResult::NoError);
     }
     void CloseDevice() {
-        card_.waveIn().Reset(handle_);
-        ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
+        card_.WaveIn().Reset(handle_);
+        ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
     }
     std::vector<WaveHeader*> Returned() const {
         std::vector<WaveHeader*> headers;
@@ -82,12 +82,12 @@ TEST_F(SimInputTest, FillsBuffersInOrderAsTimePasses) {
     Buffer first(4410), second(4410);  // 100 ms each
     Queue(first);
     Queue(second);
-    ASSERT_EQ(card_.waveIn().Start(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Start(handle_), MmResult::NoError);
 
     card_.AdvanceBy(99);
     EXPECT_TRUE(Returned().empty());
     std::uint32_t position = 0;
-    card_.waveIn().GetPosition(handle_, position);
+    card_.WaveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 2182u * 2);  // 99 ms of 22050 frames a second, whole frames
 
     card_.AdvanceBy(101);
@@ -103,11 +103,11 @@ TEST_F(SimInputTest, FillsBuffersInOrderAsTimePasses) {
 
 TEST_F(SimInputTest, FramesWithoutAQueuedBufferAreCountedAsLost) {
     OpenMono();
-    card_.waveIn().Start(handle_);
+    card_.WaveIn().Start(handle_);
     card_.AdvanceBy(1000);
     EXPECT_EQ(card_.InputOverrunFrames(), 22050u);
     std::uint32_t position = 1;
-    card_.waveIn().GetPosition(handle_, position);
+    card_.WaveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 0u);
     CloseDevice();
 }
@@ -117,34 +117,34 @@ TEST_F(SimInputTest, StopReturnsOnlyThePartlyFilledBuffer) {
     Buffer first(4410), second(4410);
     Queue(first);
     Queue(second);
-    card_.waveIn().Start(handle_);
+    card_.WaveIn().Start(handle_);
     card_.AdvanceBy(50);
-    ASSERT_EQ(card_.waveIn().Stop(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Stop(handle_), MmResult::NoError);
     EXPECT_TRUE(Returned().empty());  // the notice comes later, on the device thread
     card_.DeliverCallbacks();
     ASSERT_EQ(Returned(), std::vector<WaveHeader*>{&first.header});
     EXPECT_EQ(first.header.bytesRecorded, 2204u);
     EXPECT_EQ(card_.QueuedInputBuffers(), 1u);
     std::uint32_t position = 0;
-    card_.waveIn().GetPosition(handle_, position);
+    card_.WaveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 2204u);  // kept by Stop
 
-    ASSERT_EQ(card_.waveIn().Reset(handle_), MmResult::NoError);
-    card_.waveIn().GetPosition(handle_, position);
+    ASSERT_EQ(card_.WaveIn().Reset(handle_), MmResult::NoError);
+    card_.WaveIn().GetPosition(handle_, position);
     EXPECT_EQ(position, 0u);
     card_.DeliverCallbacks();
     EXPECT_EQ(Returned().back(), &second.header);
     EXPECT_EQ(second.header.bytesRecorded, 0u);
-    ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
 }
 
 TEST_F(SimInputTest, CloseDeliversWhatIsDueBeforeItReturns) {
     OpenMono();
     Buffer buffer(4410);
     Queue(buffer);
-    card_.waveIn().Reset(handle_);
+    card_.WaveIn().Reset(handle_);
     EXPECT_EQ(Returned().size(), 0u);
-    ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
     ASSERT_EQ(events_.size(), 3u);
     EXPECT_EQ(events_[1].message, WaveMessage::InData);
     EXPECT_EQ(events_[2].message, WaveMessage::InClose);
@@ -156,7 +156,7 @@ TEST_F(SimInputTest, CloseWithQueuedBuffersIsRefused) {
     OpenMono();
     Buffer buffer(4410);
     Queue(buffer);
-    EXPECT_EQ(card_.waveIn().Close(handle_), MmResult::WaveStillPlaying);
+    EXPECT_EQ(card_.WaveIn().Close(handle_), MmResult::WaveStillPlaying);
     EXPECT_EQ(card_.OpenInputCount(), 1u);
     CloseDevice();
 }
@@ -165,10 +165,10 @@ TEST_F(SimInputTest, RecordsEightBitSamplesAroundTheMiddle) {
     card_.SetMicSignal([](std::uint64_t frame, std::uint32_t, std::uint32_t) {
         return static_cast<std::int16_t>(frame == 0 ? -32768 : 32767);
     });
-    ASSERT_EQ(card_.waveIn().Open(handle_, 0, Format(11025, 1, 8), Recorder()), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Open(handle_, 0, Format(11025, 1, 8), Recorder()), MmResult::NoError);
     Buffer buffer(2);
     Queue(buffer);
-    card_.waveIn().Start(handle_);
+    card_.WaveIn().Start(handle_);
     card_.AdvanceBy(1);
     EXPECT_EQ(buffer.data, (std::vector<std::uint8_t>{0, 255}));
     CloseDevice();
@@ -192,10 +192,10 @@ TEST_P(SimInputOpenTest, ChecksDeviceAndFormat) {
     capture_test::FailOnViolation(card);
     const OpenCase& c = GetParam();
     WaveInHandle handle{99};
-    EXPECT_EQ(card.waveIn().Open(handle, c.deviceId, c.format, {}), c.result) << c.what;
+    EXPECT_EQ(card.WaveIn().Open(handle, c.deviceId, c.format, {}), c.result) << c.what;
     EXPECT_EQ(static_cast<bool>(handle), c.result == MmResult::NoError) << c.what;
     if (handle)
-        card.waveIn().Close(handle);
+        card.WaveIn().Close(handle);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -218,13 +218,13 @@ TEST(SimInputDevices, ABusyDeviceIsAllocatedAndTheMapperMovesOn) {
     SimSoundCard card(config);
     capture_test::FailOnViolation(card);
     std::array<WaveInHandle, 3> handles;
-    EXPECT_EQ(card.waveIn().Open(handles[0], 0, kMono16, {}), MmResult::NoError);
-    EXPECT_EQ(card.waveIn().Open(handles[1], 0, kMono16, {}), MmResult::Allocated);
-    EXPECT_EQ(card.waveIn().Open(handles[1], kWaveMapper, kMono16, {}), MmResult::NoError);
-    EXPECT_EQ(card.waveIn().Open(handles[2], kWaveMapper, kMono16, {}), MmResult::Allocated);
+    EXPECT_EQ(card.WaveIn().Open(handles[0], 0, kMono16, {}), MmResult::NoError);
+    EXPECT_EQ(card.WaveIn().Open(handles[1], 0, kMono16, {}), MmResult::Allocated);
+    EXPECT_EQ(card.WaveIn().Open(handles[1], kWaveMapper, kMono16, {}), MmResult::NoError);
+    EXPECT_EQ(card.WaveIn().Open(handles[2], kWaveMapper, kMono16, {}), MmResult::Allocated);
     EXPECT_NE(handles[0], handles[1]);
-    card.waveIn().Close(handles[0]);
-    card.waveIn().Close(handles[1]);
+    card.WaveIn().Close(handles[0]);
+    card.WaveIn().Close(handles[1]);
 }
 
 TEST(SimFailureInjection, FailsTheChosenCallsOnly) {
@@ -234,9 +234,9 @@ TEST(SimFailureInjection, FailsTheChosenCallsOnly) {
     std::vector<MmResult> results;
     for (int i = 0; i < 4; ++i) {
         WaveInHandle handle;
-        results.push_back(card.waveIn().Open(handle, kWaveMapper, kMono16, {}));
+        results.push_back(card.WaveIn().Open(handle, kWaveMapper, kMono16, {}));
         if (handle)
-            card.waveIn().Close(handle);
+            card.WaveIn().Close(handle);
     }
     EXPECT_EQ(results, (std::vector<MmResult>{MmResult::NoError, MmResult::NoDriver,
                                               MmResult::NoDriver, MmResult::NoError}));
@@ -248,16 +248,16 @@ class SimRuleTest : public testing::Test {
   protected:
     SimRuleTest() {
         log_.Attach(card_);
-        EXPECT_EQ(card_.waveIn().Open(handle_, kWaveMapper, kMono16, {}), MmResult::NoError);
+        EXPECT_EQ(card_.WaveIn().Open(handle_, kWaveMapper, kMono16, {}), MmResult::NoError);
     }
     ~SimRuleTest() override {
         if (card_.OpenInputCount() == 0)
             return;
-        card_.waveIn().Reset(handle_);
-        card_.waveIn().Close(handle_);
+        card_.WaveIn().Reset(handle_);
+        card_.WaveIn().Close(handle_);
     }
     bool Reported(std::string_view words) const {
-        for (const std::string& message : log_.messages()) {
+        for (const std::string& message : log_.Messages()) {
             if (message.find(words) != std::string::npos)
                 return true;
         }
@@ -273,33 +273,33 @@ class SimRuleTest : public testing::Test {
 };
 
 TEST_F(SimRuleTest, AddingAnUnpreparedBuffer) {
-    EXPECT_EQ(card_.waveIn().AddBuffer(handle_, buffer.header), MmResult::WaveUnprepared);
+    EXPECT_EQ(card_.WaveIn().AddBuffer(handle_, buffer.header), MmResult::WaveUnprepared);
     EXPECT_TRUE(Reported("not prepared"));
     EXPECT_EQ(card_.QueuedInputBuffers(), 0u);
 }
 
 TEST_F(SimRuleTest, AddingAQueuedBufferAgain) {
-    card_.waveIn().PrepareHeader(handle_, buffer.header);
-    card_.waveIn().AddBuffer(handle_, buffer.header);
-    EXPECT_EQ(card_.waveIn().AddBuffer(handle_, buffer.header), MmResult::WaveStillPlaying);
+    card_.WaveIn().PrepareHeader(handle_, buffer.header);
+    card_.WaveIn().AddBuffer(handle_, buffer.header);
+    EXPECT_EQ(card_.WaveIn().AddBuffer(handle_, buffer.header), MmResult::WaveStillPlaying);
     EXPECT_TRUE(Reported("already queued"));
     EXPECT_EQ(card_.QueuedInputBuffers(), 1u);
 }
 
 TEST_F(SimRuleTest, UnpreparingAQueuedBuffer) {
-    card_.waveIn().PrepareHeader(handle_, buffer.header);
-    card_.waveIn().AddBuffer(handle_, buffer.header);
-    EXPECT_EQ(card_.waveIn().UnprepareHeader(handle_, buffer.header), MmResult::WaveStillPlaying);
+    card_.WaveIn().PrepareHeader(handle_, buffer.header);
+    card_.WaveIn().AddBuffer(handle_, buffer.header);
+    EXPECT_EQ(card_.WaveIn().UnprepareHeader(handle_, buffer.header), MmResult::WaveStillPlaying);
     EXPECT_TRUE(Reported("still holds"));
     EXPECT_NE(buffer.header.flags & kWaveHeaderPrepared, 0u);
 }
 
 TEST_F(SimRuleTest, ChangingAQueuedHeader) {
-    card_.waveIn().PrepareHeader(handle_, buffer.header);
-    card_.waveIn().AddBuffer(handle_, buffer.header);
+    card_.WaveIn().PrepareHeader(handle_, buffer.header);
+    card_.WaveIn().AddBuffer(handle_, buffer.header);
     buffer.header = WaveHeader{};  // as if the memory were cleared or reused
     buffer.header.data = other.data.data();
-    card_.waveIn().Start(handle_);
+    card_.WaveIn().Start(handle_);
     card_.AdvanceBy(10);
     EXPECT_TRUE(Reported("changed while the device held it"));
     EXPECT_EQ(other.data, std::vector<std::uint8_t>(100, 0));  // nothing written through it
@@ -307,30 +307,30 @@ TEST_F(SimRuleTest, ChangingAQueuedHeader) {
 
 TEST_F(SimRuleTest, CallingOnAClosedHandle) {
     const WaveInHandle stale = handle_;
-    ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
-    EXPECT_EQ(card_.waveIn().Start(stale), MmResult::InvalHandle);
+    ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
+    EXPECT_EQ(card_.WaveIn().Start(stale), MmResult::InvalHandle);
     EXPECT_TRUE(Reported("not open"));
-    ASSERT_EQ(card_.waveIn().Open(handle_, kWaveMapper, kMono16, {}), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Open(handle_, kWaveMapper, kMono16, {}), MmResult::NoError);
     EXPECT_NE(handle_, stale);  // handles are not reused
 }
 
 TEST_F(SimRuleTest, CallingFromInsideACallback) {
-    ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
+    ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
     MmResult inside = MmResult::NoError;
     auto requeue = [&](WaveInHandle device, WaveMessage message, WaveHeader* header) {
         if (message == WaveMessage::InData)
-            inside = card_.waveIn().AddBuffer(device, *header);
+            inside = card_.WaveIn().AddBuffer(device, *header);
     };
-    ASSERT_EQ(card_.waveIn().Open(handle_, kWaveMapper, kMono16, requeue), MmResult::NoError);
-    card_.waveIn().PrepareHeader(handle_, buffer.header);
-    card_.waveIn().AddBuffer(handle_, buffer.header);
-    card_.waveIn().Start(handle_);
+    ASSERT_EQ(card_.WaveIn().Open(handle_, kWaveMapper, kMono16, requeue), MmResult::NoError);
+    card_.WaveIn().PrepareHeader(handle_, buffer.header);
+    card_.WaveIn().AddBuffer(handle_, buffer.header);
+    card_.WaveIn().Start(handle_);
     card_.AdvanceBy(10);
     EXPECT_EQ(inside, MmResult::Error);
     EXPECT_TRUE(Reported("inside a device callback"));
     EXPECT_EQ(card_.QueuedInputBuffers(), 0u);
-    card_.waveIn().Reset(handle_);
-    ASSERT_EQ(card_.waveIn().Close(handle_), MmResult::NoError);
+    card_.WaveIn().Reset(handle_);
+    ASSERT_EQ(card_.WaveIn().Close(handle_), MmResult::NoError);
 }
 
 TEST(SimRules, DevicesLeftOpenAreReportedWhenTheCardGoesAway) {
@@ -339,10 +339,10 @@ TEST(SimRules, DevicesLeftOpenAreReportedWhenTheCardGoesAway) {
         SimSoundCard card;
         log.Attach(card);
         WaveInHandle handle;
-        ASSERT_EQ(card.waveIn().Open(handle, kWaveMapper, kMono16, {}), MmResult::NoError);
+        ASSERT_EQ(card.WaveIn().Open(handle, kWaveMapper, kMono16, {}), MmResult::NoError);
     }
-    ASSERT_EQ(log.messages().size(), 1u);
-    EXPECT_NE(log.messages()[0].find("left open"), std::string::npos);
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_NE(log.Messages()[0].find("left open"), std::string::npos);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(WaveCoreThreaded, ABufferQueuedWhileCloseRunsIsRefusedAndNeverReturned) {
     capture_test::ViolationLog broken;
     broken.Attach(card);
     card.StartThreads(1ms);
-    WaveInApi& waveIn = card.waveIn();
+    WaveInApi& waveIn = card.WaveIn();
     HeldCallback open;
     std::atomic<int> dataNotices{0};
     WaveInHandle handle;
@@ -86,8 +86,8 @@ TEST(WaveCoreThreaded, ABufferQueuedWhileCloseRunsIsRefusedAndNeverReturned) {
     EXPECT_EQ(dataNotices.load(), 0);
     EXPECT_EQ(card.OpenInputCount(), 0u);
     // The calls that met the closing handle broke the rule and were told so.
-    EXPECT_FALSE(broken.messages().empty());
-    for (const std::string& message : broken.messages())
+    EXPECT_FALSE(broken.Messages().empty());
+    for (const std::string& message : broken.Messages())
         EXPECT_NE(message.find("not open"), std::string::npos) << message;
 }
 
@@ -106,7 +106,7 @@ TEST(WaveCoreThreaded, SendFromADeviceCallbackIsRefusedInsteadOfWaiting) {
     std::atomic<bool> ran{false};
     std::atomic<bool> called{false};
     WaveOutHandle handle;
-    ASSERT_EQ(card.waveOut().Open(handle, kWaveMapper, kMono16,
+    ASSERT_EQ(card.WaveOut().Open(handle, kWaveMapper, kMono16,
                                   [&](WaveOutHandle, WaveMessage message, WaveHeader*) {
                                       if (message != WaveMessage::OutOpen)
                                           return;
@@ -125,7 +125,7 @@ TEST(WaveCoreThreaded, SendFromADeviceCallbackIsRefusedInsteadOfWaiting) {
         EXPECT_NE(refused[0].find("Send from inside a device"), std::string::npos) << refused[0];
     }
     // Posting is the way: it still works from the same place, and Close is not held up.
-    EXPECT_EQ(card.waveOut().Close(handle), MmResult::NoError);
+    EXPECT_EQ(card.WaveOut().Close(handle), MmResult::NoError);
 }
 
 }  // namespace

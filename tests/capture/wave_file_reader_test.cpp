@@ -20,7 +20,7 @@ TEST(WaveFileReader, ReadsSixteenBitStereo) {
     EXPECT_EQ(pcm->sampleRate, 8000u);
     EXPECT_EQ(pcm->channels, 2);
     EXPECT_EQ(pcm->samples, samples);
-    EXPECT_EQ(pcm->frameCount(), 3u);
+    EXPECT_EQ(pcm->FrameCount(), 3u);
 }
 
 TEST(WaveFileReader, WidensEightBitSamples) {

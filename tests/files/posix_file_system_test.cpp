@@ -63,16 +63,16 @@ class PosixFileSystemTest : public ::testing::Test {
 
 TEST_F(PosixFileSystemTest, ReplaceWritesThePiecesInOrderUnderAHostPath) {
     const std::string hostPath = folder.string() + "\\cfff6.wax";
-    ASSERT_TRUE(Replace(hostPath, {1, 2}, {3}).ok());
+    ASSERT_TRUE(Replace(hostPath, {1, 2}, {3}).Ok());
     EXPECT_EQ(Content(folder / "cfff6.wax"), (Bytes{1, 2, 3}));
-    ASSERT_TRUE(Replace(hostPath, {9}, {}).ok());
+    ASSERT_TRUE(Replace(hostPath, {9}, {}).Ok());
     EXPECT_EQ(Content(folder / "cfff6.wax"), (Bytes{9}));
     EXPECT_EQ(Entries(), std::vector<std::string>{"cfff6.wax"});
 }
 
 TEST_F(PosixFileSystemTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     const fs::path target = folder / "cfff7.wax";
-    ASSERT_TRUE(Replace(target.string(), {1, 2, 3}, {}).ok());
+    ASSERT_TRUE(Replace(target.string(), {1, 2, 3}, {}).Ok());
 
     // A file-size limit makes write() fail part-way, as a full disk would.
     struct rlimit saved {};
@@ -85,7 +85,7 @@ TEST_F(PosixFileSystemTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_FALSE(status.ok());
+    EXPECT_FALSE(status.Ok());
     EXPECT_EQ(status.error, FileError::IoError);
     EXPECT_FALSE(status.detail.empty());
     EXPECT_EQ(Content(target), (Bytes{1, 2, 3}));
@@ -99,30 +99,30 @@ TEST_F(PosixFileSystemTest, ReplaceInAMissingFolderFailsAsNotFound) {
 }
 
 TEST_F(PosixFileSystemTest, ReadFileRefusesFilesOverTheLimitBeforeReading) {
-    ASSERT_TRUE(Replace((folder / "a.bin").string(), Bytes(100, 1), {}).ok());
+    ASSERT_TRUE(Replace((folder / "a.bin").string(), Bytes(100, 1), {}).Ok());
     Bytes data;
     EXPECT_EQ(files.ReadFile((folder / "a.bin").string(), 99, data).error, FileError::TooLarge);
     EXPECT_TRUE(data.empty());
-    EXPECT_TRUE(files.ReadFile((folder / "a.bin").string(), 100, data).ok());
+    EXPECT_TRUE(files.ReadFile((folder / "a.bin").string(), 100, data).Ok());
     EXPECT_EQ(data.size(), 100u);
     EXPECT_EQ(files.ReadFile(folder.string(), 100, data).error, FileError::IoError)
         << "a folder is not a file";
 }
 
 TEST_F(PosixFileSystemTest, ReadPrefixStopsAtTheLimitOrTheEnd) {
-    ASSERT_TRUE(Replace((folder / "setup.zav").string(), Bytes(300, 5), {}).ok());
+    ASSERT_TRUE(Replace((folder / "setup.zav").string(), Bytes(300, 5), {}).Ok());
     Bytes data;
-    ASSERT_TRUE(files.ReadPrefix(folder.string() + "\\setup.zav", 280, data).ok());
+    ASSERT_TRUE(files.ReadPrefix(folder.string() + "\\setup.zav", 280, data).Ok());
     EXPECT_EQ(data.size(), 280u);
-    ASSERT_TRUE(files.ReadPrefix(folder.string() + "\\setup.zav", 1000, data).ok());
+    ASSERT_TRUE(files.ReadPrefix(folder.string() + "\\setup.zav", 1000, data).Ok());
     EXPECT_EQ(data.size(), 300u);
     EXPECT_EQ(files.ReadPrefix(folder.string() + "\\none.zav", 10, data).error,
               FileError::NotFound);
 }
 
 TEST_F(PosixFileSystemTest, DeleteReportsAMissingFile) {
-    ASSERT_TRUE(Replace((folder / "b.wax").string(), {1}, {}).ok());
-    EXPECT_TRUE(files.DeleteFile(folder.string() + "\\b.wax").ok());
+    ASSERT_TRUE(Replace((folder / "b.wax").string(), {1}, {}).Ok());
+    EXPECT_TRUE(files.DeleteFile(folder.string() + "\\b.wax").Ok());
     EXPECT_EQ(files.DeleteFile(folder.string() + "\\b.wax").error, FileError::NotFound);
     EXPECT_TRUE(Entries().empty());
 }

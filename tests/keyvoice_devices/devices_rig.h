@@ -135,7 +135,7 @@ struct DevicesRig {
     sim::FakeDialogView view{keyvoice::KeyVoiceTemplate(), boxes, timers};
     sim::SimSoundCard card;
     RigMixer mixer;
-    keyvoice::CSoundDevices devices{card.waveIn(), card.waveOut(), mixer};
+    keyvoice::CSoundDevices devices{card.WaveIn(), card.WaveOut(), mixer};
 };
 
 }  // namespace keyvoice_devices_test

@@ -30,9 +30,9 @@ TEST(MixerSearch, AHigherMixerWithoutMicrophoneVolumeIsProbedClosedAndMixerZeroK
     DevicesRig rig({UsableCard(), CardWithoutMicVolume()});
 
     EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), 0);
-    EXPECT_EQ(rig.devices.mixerDevice(), 0);
-    EXPECT_EQ(rig.devices.mixerId(), 0u);
-    EXPECT_TRUE(rig.devices.mixerIsOpen());
+    EXPECT_EQ(rig.devices.MixerDevice(), 0);
+    EXPECT_EQ(rig.devices.MixerId(), 0u);
+    EXPECT_TRUE(rig.devices.MixerIsOpen());
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0}));
     EXPECT_EQ(rig.mixer.OpenHandleCount(), 1u);
@@ -83,16 +83,16 @@ TEST(MixerSearch, TheFirstRecordingMicrophoneDecidesWhichControlIsUsed) {
         const std::int32_t found = rig.devices.FindSoundDevice(DeviceKind::VolumeMixer);
         if (!c.usable) {
             EXPECT_EQ(found, kNoDevice) << c.what;
-            EXPECT_FALSE(rig.devices.mixerIsOpen()) << c.what;
+            EXPECT_FALSE(rig.devices.MixerIsOpen()) << c.what;
             EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u) << c.what;
             EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"}) << c.what;
             continue;
         }
         EXPECT_EQ(found, 0) << c.what;
-        EXPECT_EQ(rig.devices.micLineId(), kMicLine) << c.what;
-        EXPECT_EQ(rig.devices.volumeControlId(), kMicVolume) << c.what;
-        EXPECT_EQ(rig.devices.volumeChannels(), c.channels) << c.what;
-        EXPECT_EQ(rig.devices.volumeItems(), c.items) << c.what;
+        EXPECT_EQ(rig.devices.MicLineId(), kMicLine) << c.what;
+        EXPECT_EQ(rig.devices.VolumeControlId(), kMicVolume) << c.what;
+        EXPECT_EQ(rig.devices.VolumeChannels(), c.channels) << c.what;
+        EXPECT_EQ(rig.devices.VolumeItems(), c.items) << c.what;
     }
 }
 
@@ -100,7 +100,8 @@ TEST(MixerSearch, AFailingQueryMakesTheMixerUnusable) {
     for (MixerCall failing :
          {MixerCall::GetDevCaps, MixerCall::GetLineInfo, MixerCall::GetLineControls}) {
         DevicesRig rig({UsableCard()});
-        rig.mixer.FailCall(failing, zav::platform::MixerResult::Error, 0, zav::platform::sim::kEveryTime);
+        rig.mixer.FailCall(failing, zav::platform::MixerResult::Error, 0,
+                           zav::platform::sim::kEveryTime);
         EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), kNoDevice);
         EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
         EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"});
@@ -124,7 +125,7 @@ TEST(MixerSearch, AMixerThatWillNotOpenShowsAnErrorAndTheSearchGoesOn) {
         EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected) << c.what;
         EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0})) << c.what;
         EXPECT_EQ(Captions(rig.boxes), c.captions) << c.what;
-        EXPECT_EQ(rig.devices.mixerIsOpen(), c.expected != kNoDevice) << c.what;
+        EXPECT_EQ(rig.devices.MixerIsOpen(), c.expected != kNoDevice) << c.what;
     }
 }
 
@@ -159,7 +160,7 @@ TEST(MixerSearch, TheMixerOfTheWaveMappersInputIsTriedFirst) {
 TEST(MixerSearch, TheMixerStaysOpenUntilTheOwnerGoesAndNothingReachesItAfterwards) {
     DevicesRig rig({UsableCard()});
     {
-        keyvoice::CSoundDevices devices(rig.card.waveIn(), rig.card.waveOut(), rig.mixer);
+        keyvoice::CSoundDevices devices(rig.card.WaveIn(), rig.card.WaveOut(), rig.mixer);
         devices.AttachView(rig.view);
         ASSERT_EQ(devices.FindSoundDevice(DeviceKind::VolumeMixer), 0);
         ASSERT_EQ(devices.OpenMixer(), keyvoice::MixerOpenResult::Opened);  // no second open

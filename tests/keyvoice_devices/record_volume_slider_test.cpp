@@ -19,7 +19,7 @@ TEST(RecordVolumeSlider, TheThumbStandsUpsideDownOverTheVolume) {
     for (const auto& c : cases) {
         DevicesRig rig({UsableCard(c.volume)});
         rig.Start();
-        EXPECT_EQ(rig.devices.recordVolume(), c.volume);
+        EXPECT_EQ(rig.devices.RecordVolume(), c.volume);
         EXPECT_EQ(rig.Slider().rangeMinimum, 0);
         EXPECT_EQ(rig.Slider().rangeMaximum, 65535);
         EXPECT_EQ(rig.Slider().position, c.position) << "volume " << c.volume;
@@ -44,7 +44,7 @@ TEST(RecordVolumeSlider, MovingTheThumbSetsEveryChannelAndTheMixersAnswerSettles
 
     rig.view.UserMovesThumb(kIdcRecordVolume, 7282);
     rig.devices.OnVScroll();
-    EXPECT_EQ(rig.devices.recordVolume(), 58253u);
+    EXPECT_EQ(rig.devices.RecordVolume(), 58253u);
     EXPECT_EQ(rig.mixer.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{58253, 58253}));
 
     // The thumb wanders on before the mixer's notice arrives; the notice puts it where the
@@ -63,7 +63,7 @@ TEST(RecordVolumeSlider, OnlyChangesOfTheMicrophoneMoveTheSlider) {
     EXPECT_EQ(rig.Slider().position, 35535);  // not before the dialog thread runs the notice
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.Slider().position, 25535);
-    EXPECT_EQ(rig.devices.recordVolume(), 40000u);
+    EXPECT_EQ(rig.devices.RecordVolume(), 40000u);
 
     const std::uint32_t reads = rig.mixer.CallCount(MixerCall::GetControlDetails);
     rig.mixer.SetControlValues(0, kLineInVolume, {5, 5});
@@ -90,10 +90,10 @@ TEST(RecordVolumeSlider, WithoutAMixerOneWarningADisabledSliderAtTheTopAndNoMixe
         rig.Start();
         ASSERT_EQ(rig.boxes.shown.size(), 1u);
         EXPECT_EQ(rig.boxes.shown[0].caption, "Warning");
-        EXPECT_EQ(rig.devices.mixerDevice(), keyvoice::kNoDevice);
+        EXPECT_EQ(rig.devices.MixerDevice(), keyvoice::kNoDevice);
         EXPECT_FALSE(rig.Slider().enabled);
         EXPECT_EQ(rig.Slider().position, 0);
-        EXPECT_EQ(rig.devices.recordVolume(), keyvoice::kMaxRecordVolume);
+        EXPECT_EQ(rig.devices.RecordVolume(), keyvoice::kMaxRecordVolume);
 
         const std::size_t calls = rig.mixer.CallLog().size();
         rig.view.UserMovesThumb(kIdcRecordVolume, 20000);
@@ -112,8 +112,8 @@ TEST(RecordVolumeSlider, ALineWithoutChannelsStillReadsAndWritesOneValue) {
     card.destinations[1].sources[1].channels = 0;
     DevicesRig rig({card});
     rig.Start();
-    ASSERT_EQ(rig.devices.mixerDevice(), 0);
-    ASSERT_EQ(rig.devices.volumeChannels(), 0u);
+    ASSERT_EQ(rig.devices.MixerDevice(), 0);
+    ASSERT_EQ(rig.devices.VolumeChannels(), 0u);
 
     rig.view.UserMovesThumb(kIdcRecordVolume, 1000);
     rig.devices.OnVScroll();
@@ -122,7 +122,7 @@ TEST(RecordVolumeSlider, ALineWithoutChannelsStillReadsAndWritesOneValue) {
     // Init, the slider's read and write, the notice's read.
     EXPECT_EQ(rig.mixer.valueBufferSizes, (std::vector<std::size_t>{1, 1, 1, 1}));
     // The mixer refuses a line without channels; the volume stays the one last known.
-    EXPECT_EQ(rig.devices.recordVolume(), 64535u);
+    EXPECT_EQ(rig.devices.RecordVolume(), 64535u);
     EXPECT_EQ(rig.Slider().position, 1000);
 }
 

@@ -74,7 +74,8 @@ TEST(MicEnvSnapshot, AnEmptySnapshotLeavesAnEarlierValueAlone) {
         const std::vector<std::uint8_t> earlier(40, 0xAB);
         ASSERT_EQ(key.Set("MicEnv", ValueType::Binary, earlier), RegResult::Success);
     }
-    rig.sim.FailCall(MixerCall::GetControlDetails, platform::MixerResult::Error, 0, zav::platform::sim::kEveryTime);  // every control is skipped
+    rig.sim.FailCall(MixerCall::GetControlDetails, platform::MixerResult::Error, 0,
+                     zav::platform::sim::kEveryTime);  // every control is skipped
     EXPECT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::NothingToSave);
     EXPECT_EQ(rig.StoredMicEnv()->data, std::vector<std::uint8_t>(40, 0xAB));
 }

@@ -131,12 +131,14 @@ TEST(MicMixerVolume, TheSliderValueIsWrittenUnchangedAndAFailedWriteStillKeepsIt
     rig.micMixer.ChangeEnv(65535u);
     EXPECT_EQ(rig.sim.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{65535, 65535}));
 
-    rig.sim.FailCall(MixerCall::SetControlDetails, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
+    rig.sim.FailCall(MixerCall::SetControlDetails, MixerResult::Error, 0,
+                     zav::platform::sim::kEveryTime);
     rig.micMixer.ChangeEnv(100u);
     EXPECT_EQ(rig.micMixer.Volume(), 100u);
     EXPECT_EQ(rig.sim.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{65535, 65535}));
 
-    rig.sim.FailCall(MixerCall::GetControlDetails, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
+    rig.sim.FailCall(MixerCall::GetControlDetails, MixerResult::Error, 0,
+                     zav::platform::sim::kEveryTime);
     rig.micMixer.ChangeEnv(200u);  // the read fails: nothing is written or kept
     EXPECT_EQ(rig.micMixer.Volume(), 100u);
 }

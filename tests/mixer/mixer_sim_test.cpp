@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/mixer/mixer_test_cards.h"
 #include "platform/sim/manual_dispatcher.h"
+#include "tests/mixer/mixer_test_cards.h"
 
 namespace zav::test {
 namespace {

@@ -29,8 +29,8 @@ TEST(NeedleGauge, ValuesAreHeldInsideZeroToFifteen) {
         int kept;
     } cases[] = {{0, 0}, {9, 9}, {15, 15}, {16, 15}, {-1, 0}, {32767, 15}};
     for (const auto& c : cases) {
-        gauge.setValue(c.given);
-        EXPECT_EQ(gauge.value(), c.kept) << c.given;
+        gauge.SetValue(c.given);
+        EXPECT_EQ(gauge.Value(), c.kept) << c.given;
         EXPECT_EQ(gauge.property("value").toInt(), c.kept);
     }
 }
@@ -39,7 +39,7 @@ TEST(NeedleGauge, ValuesAreHeldInsideZeroToFifteen) {
 std::pair<int, int> DarkPixelsLeftAndRight(int value) {
     NeedleGauge gauge;
     gauge.resize(180, 120);
-    gauge.setValue(value);  // hidden, so the needle is drawn at once without gliding
+    gauge.SetValue(value);  // hidden, so the needle is drawn at once without gliding
     const QImage image = gauge.grab().toImage();
     int left = 0;
     int right = 0;

@@ -83,7 +83,7 @@ TEST(VoxGaugeWindow, FollowsTheVoiceTakesAScreenshotAndStoresOnOk) {
         QObject::connect(watch, &QTimer::timeout, &window, [&, watch] {
             auto* gauge = window.findChild<NeedleGauge*>(QStringLiteral("control1002"));
             ASSERT_NE(gauge, nullptr);
-            if (gauge->value() == 0 || gauge->needlePosition() != gauge->value())
+            if (gauge->Value() == 0 || gauge->NeedlePosition() != gauge->Value())
                 return;
             watch->stop();
             ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAV_SCREENSHOT_DIR)));
@@ -123,8 +123,8 @@ TEST(VoxGaugeWindow, TheGaugeShowsTheCapturedLevel) {
         clock->start(10);
         QTimer::singleShot(0, &window, [&] {
             auto* gauge = window.findChild<NeedleGauge*>(QStringLiteral("control1002"));
-            qt_test::WaitFor([&] { return gauge->value() != 0; }, 10000);
-            shown = gauge->value();
+            qt_test::WaitFor([&] { return gauge->Value() != 0; }, 10000);
+            shown = gauge->Value();
             QTest::keyClick(&window, Qt::Key_Escape);
         });
     });
@@ -194,8 +194,8 @@ TEST(VoxGaugeWindow, RunsOnTheSimulatedCardAsTheProgramChoosesIt) {
     runner.SetWindowObserver([&](QtDialogWindow& window) {
         QTimer::singleShot(0, &window, [&] {
             auto* gauge = window.findChild<NeedleGauge*>(QStringLiteral("control1002"));
-            qt_test::WaitFor([&] { return gauge->value() != 0; }, 10000);
-            shown = gauge->value();
+            qt_test::WaitFor([&] { return gauge->Value() != 0; }, 10000);
+            shown = gauge->Value();
             QTest::keyClick(&window, Qt::Key_Return);
         });
     });

@@ -18,8 +18,8 @@ class ZavtoolAnalyse : public testing::Test {
   protected:
     void PutWax(const std::string& path, const std::vector<std::int16_t>& samples) {
         keyvoice::Sound sound(kVoiceFormat, samples.size());
-        std::copy(samples.begin(), samples.end(), sound.samples().begin());
-        ASSERT_EQ(keyvoice::WriteWaxFile(tool.files, path, sound.header()),
+        std::copy(samples.begin(), samples.end(), sound.Samples().begin());
+        ASSERT_EQ(keyvoice::WriteWaxFile(tool.files, path, sound.Header()),
                   keyvoice::WaxWriteResult::Written);
     }
 

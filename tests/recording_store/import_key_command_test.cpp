@@ -26,7 +26,7 @@ class ZavtoolImportKey : public testing::Test {
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(run.err.rfind("zavtool: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-        EXPECT_EQ(tool.files.replaceCalls(), 0);
+        EXPECT_EQ(tool.files.ReplaceCalls(), 0);
         for (const char* name : {"Key6Info", "Key7Info", "Key8Info", "Key9Info", "Key0Info"}) {
             EXPECT_FALSE(store_test::ZavValue(tool.registry, name).has_value()) << name;
         }

@@ -103,7 +103,7 @@ class RecordingStoreTest : public testing::Test {
     void Record(int slot, const std::vector<std::int16_t>& samples) {
         RecordableSlotState& state = slots[static_cast<std::size_t>(slot)];
         state.record.emplace(kRecordFormat, kRecordSamples);
-        std::copy(samples.begin(), samples.end(), state.record->samples().begin());
+        std::copy(samples.begin(), samples.end(), state.record->Samples().begin());
         state.newRecording = true;
     }
 
@@ -237,7 +237,7 @@ TEST_F(RecordingStoreTest, WithoutZavSysPathNothingIsWrittenAndNothingShown) {
 
         store.StoreNewRecordings(slots);
 
-        EXPECT_TRUE(files.files().empty());
+        EXPECT_TRUE(files.Files().empty());
         EXPECT_TRUE(boxes.shown.empty());
         EXPECT_FALSE(Value("Key6Info").has_value());
         EXPECT_FALSE(Value("Key9Info").has_value());
@@ -251,7 +251,7 @@ TEST_F(RecordingStoreTest, OnlyNewRecordingsAreStored) {
 
     store.StoreNewRecordings(slots);
 
-    EXPECT_TRUE(files.files().empty());
+    EXPECT_TRUE(files.Files().empty());
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(Value("Key8Info").has_value());
 }
@@ -263,7 +263,7 @@ TEST_F(RecordingStoreTest, AFolderWithACommaIsRefusedAsAWriteError) {
 
     EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Failed);
 
-    EXPECT_TRUE(files.files().empty());
+    EXPECT_TRUE(files.Files().empty());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "There was a voice recording write error to key 7.");
     EXPECT_FALSE(Value("Key7Info").has_value());

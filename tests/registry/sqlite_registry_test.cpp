@@ -36,7 +36,7 @@ std::string TextOf(const RegistryValue& value) {
 
 TEST(SqliteRegistry, ReadingNeverCreatesTheFileOrItsFolder) {
     TempFolder folder;
-    const fs::path file = folder.path() / "zav" / "deeper" / "registry.sqlite";
+    const fs::path file = folder.Path() / "zav" / "deeper" / "registry.sqlite";
     SqliteRegistry store(file.string());
 
     RegistryKey key;
@@ -53,12 +53,12 @@ TEST(SqliteRegistry, ReadingNeverCreatesTheFileOrItsFolder) {
     EXPECT_TRUE(listed.empty());
     EXPECT_EQ(key.Delete("x"), RegResult::FileNotFound);
 
-    EXPECT_FALSE(fs::exists(folder.path() / "zav"));
+    EXPECT_FALSE(fs::exists(folder.Path() / "zav"));
 }
 
 TEST(SqliteRegistry, TheFirstWriteCreatesTheFileAndMissingFolders) {
     TempFolder folder;
-    const fs::path file = folder.path() / "zav" / "deeper" / "registry.sqlite";
+    const fs::path file = folder.Path() / "zav" / "deeper" / "registry.sqlite";
     SqliteRegistry store(file.string());
 
     RegistryKey key;
@@ -72,7 +72,7 @@ TEST(SqliteRegistry, TheFirstWriteCreatesTheFileAndMissingFolders) {
 
 TEST(SqliteRegistry, ValuesPersistForTheNextStoreOnTheSameFile) {
     TempFolder folder;
-    const fs::path file = folder.path() / "registry.sqlite";
+    const fs::path file = folder.Path() / "registry.sqlite";
     {
         SqliteRegistry store(file.string());
         RegistryKey key;
@@ -97,7 +97,7 @@ TEST(SqliteRegistry, ValuesPersistForTheNextStoreOnTheSameFile) {
 
 TEST(SqliteRegistry, AnEmptyFileIsAnEmptyStore) {
     TempFolder folder;
-    const fs::path file = folder.path() / "registry.sqlite";
+    const fs::path file = folder.Path() / "registry.sqlite";
     WriteWholeFile(file, "");
     SqliteRegistry store(file.string());
     RegistryKey key;
@@ -117,7 +117,7 @@ TEST(SqliteRegistry, AFileThatIsNoStoreGivesBadDatabaseAndIsLeftAlone) {
     };
     for (const auto& [label, content] : cases) {
         TempFolder folder;
-        const fs::path file = folder.path() / "registry.sqlite";
+        const fs::path file = folder.Path() / "registry.sqlite";
         WriteWholeFile(file, content);
         SqliteRegistry store(file.string());
 
@@ -139,7 +139,7 @@ TEST(SqliteRegistry, AFileThatIsNoStoreGivesBadDatabaseAndIsLeftAlone) {
 
 TEST(SqliteRegistry, AStoreFromANewerSchemaIsNotTouched) {
     TempFolder folder;
-    const fs::path file = folder.path() / "registry.sqlite";
+    const fs::path file = folder.Path() / "registry.sqlite";
     {
         SqliteRegistry store(file.string());
         RegistryKey key;
@@ -167,7 +167,7 @@ TEST(SqliteRegistry, AReadOnlyFileRefusesWritingAccess) {
     if (geteuid() == 0)
         GTEST_SKIP() << "file permissions do not bind the superuser";
     TempFolder folder;
-    const fs::path file = folder.path() / "registry.sqlite";
+    const fs::path file = folder.Path() / "registry.sqlite";
     SqliteRegistry store(file.string());
     RegistryKey key;
     ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key), RegResult::Success);
@@ -191,7 +191,7 @@ TEST(SqliteRegistry, WithoutALocationEveryCallFailsCleanly) {
 TEST(SqliteRegistry, TwoProcessesWritingAtOnceLoseNoValue) {
     constexpr int kValuesPerWriter = 150;
     TempFolder folder;
-    const std::string file = (folder.path() / "shared" / "registry.sqlite").string();
+    const std::string file = (folder.Path() / "shared" / "registry.sqlite").string();
 
     // Both children wait on the pipe and start together when the parent closes it.
     int gate[2];

@@ -35,7 +35,7 @@ struct MemoryBackend {
 struct SqliteBackend {
     TempFolder folder;
     std::unique_ptr<RegistryStore> Make() {
-        return std::make_unique<SqliteRegistry>((folder.path() / "registry.sqlite").string());
+        return std::make_unique<SqliteRegistry>((folder.Path() / "registry.sqlite").string());
     }
 };
 

@@ -23,7 +23,7 @@ class TempFolder {
         std::filesystem::remove_all(path_, ignored);
     }
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
 
   private:
     std::filesystem::path path_;

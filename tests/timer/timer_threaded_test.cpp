@@ -59,11 +59,11 @@ class TickRecord {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, kSafetyNet, [&] { return ticks_ >= count; });
     }
-    int ticks() const {
+    int Ticks() const {
         std::lock_guard lock(mutex_);
         return ticks_;
     }
-    bool inside() const {
+    bool Inside() const {
         std::lock_guard lock(mutex_);
         return inside_;
     }
@@ -129,10 +129,10 @@ TYPED_TEST(ThreadedTimer, AKillFromAnotherThreadLeavesNoTickBehind) {
         ASSERT_TRUE(record.WaitForTicks(3));
 
         ASSERT_EQ(timer.KillEvent(event), TimerResult::NoError);
-        EXPECT_FALSE(record.inside());
-        const int ticksAtKill = record.ticks();
+        EXPECT_FALSE(record.Inside());
+        const int ticksAtKill = record.Ticks();
         std::this_thread::sleep_for(kSeveralPeriods);
-        EXPECT_EQ(record.ticks(), ticksAtKill) << "round " << round;
+        EXPECT_EQ(record.Ticks(), ticksAtKill) << "round " << round;
         EXPECT_EQ(timer.KillEvent(event), TimerResult::NoCanDo);
     }
 }
@@ -147,7 +147,7 @@ TYPED_TEST(ThreadedTimer, AKillFromInsideTheCallbackStopsTheEvent) {
     timer.SetEvent(kFastPeriodMs, kResolutionMs, [&](TimerEventId self) {
         record.Enter();
         record.Leave();
-        if (record.ticks() == kKillAtTick) {
+        if (record.Ticks() == kKillAtTick) {
             const TimerResult result = timer.KillEvent(self);
             std::lock_guard lock(mutex);
             killResult = result;
@@ -156,7 +156,7 @@ TYPED_TEST(ThreadedTimer, AKillFromInsideTheCallbackStopsTheEvent) {
 
     ASSERT_TRUE(record.WaitForTicks(kKillAtTick));
     std::this_thread::sleep_for(kSeveralPeriods);
-    EXPECT_EQ(record.ticks(), kKillAtTick);
+    EXPECT_EQ(record.Ticks(), kKillAtTick);
     std::lock_guard lock(mutex);
     EXPECT_EQ(killResult, TimerResult::NoError);
 }
@@ -178,13 +178,13 @@ TYPED_TEST(ThreadedTimer, DestroyingTheTimerKillsEveryEvent) {
     ASSERT_TRUE(second.WaitForTicks(2));
 
     rig.reset();
-    const int firstTicks = first.ticks();
-    const int secondTicks = second.ticks();
+    const int firstTicks = first.Ticks();
+    const int secondTicks = second.Ticks();
     std::this_thread::sleep_for(kSeveralPeriods);
-    EXPECT_EQ(first.ticks(), firstTicks);
-    EXPECT_EQ(second.ticks(), secondTicks);
-    EXPECT_FALSE(first.inside());
-    EXPECT_FALSE(second.inside());
+    EXPECT_EQ(first.Ticks(), firstTicks);
+    EXPECT_EQ(second.Ticks(), secondTicks);
+    EXPECT_FALSE(first.Inside());
+    EXPECT_FALSE(second.Inside());
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_P(FailedStartUp, ShowsOneMessageAndStopsTheCreation) {
     EXPECT_EQ(rig.boxes.shown[0].text, *check.text);
     EXPECT_EQ(rig.boxes.shown[0].caption, check.caption);
     EXPECT_EQ(rig.boxes.shown[0].style.Bits(), kExclamationOk);
-    EXPECT_EQ(rig.window.phase(), sim::FakeDialog::Phase::Destroyed);
+    EXPECT_EQ(rig.window.CurrentPhase(), sim::FakeDialog::Phase::Destroyed);
     EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), check.opensTried);
 }
 

@@ -29,7 +29,7 @@ Bytes Codes(std::size_t count) {
 void ExpectDecodedFrom(const LoadResult& result, const Bytes& codes) {
     ASSERT_EQ(result.status, LoadStatus::Loaded);
     ASSERT_TRUE(result.sound.has_value());
-    auto samples = result.sound->samples();
+    auto samples = result.sound->Samples();
     ASSERT_EQ(samples.size(), codes.size());
     for (std::size_t i = 0; i < codes.size(); ++i) {
         ASSERT_EQ(samples[i], keyvoice::MuLawToLinear[codes[i]]) << "sample " << i;
@@ -41,11 +41,11 @@ TEST(WaxLoader, RecordingLoadsAsTwoSecondsOfSixteenBitSamples) {
     const LoadResult result = ParseSoundFile(
         MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)}));
     ExpectDecodedFrom(result, codes);
-    const keyvoice::SoundHeader& header = result.sound->header();
+    const keyvoice::SoundHeader& header = result.sound->Header();
     EXPECT_EQ(header.format, (zav::platform::PcmWaveFormat{1, 1, 22050, 44100, 2, 16}));
     EXPECT_EQ(header.wave.bufferLength, 88200u);
     EXPECT_EQ(header.wave.data,
-              reinterpret_cast<const std::uint8_t*>(result.sound->samples().data()));
+              reinterpret_cast<const std::uint8_t*>(result.sound->Samples().data()));
     EXPECT_EQ(header.wave.bytesRecorded, 0u);
     EXPECT_EQ(header.wave.flags, 0u);
 }
@@ -57,7 +57,7 @@ TEST(WaxLoader, AnchorCodesDecodeToTheirLinearValues) {
     ASSERT_EQ(result.status, LoadStatus::Loaded);
     const std::vector<std::int16_t> expected{0, 0, -32124, 32124};
     EXPECT_EQ(
-        std::vector<std::int16_t>(result.sound->samples().begin(), result.sound->samples().end()),
+        std::vector<std::int16_t>(result.sound->Samples().begin(), result.sound->Samples().end()),
         expected);
 }
 
@@ -87,7 +87,7 @@ TEST(WaxLoader, UsesOnlyTheFirstSixteenBytesOfALongerFormatChunk) {
     const LoadResult result =
         ParseSoundFile(MakeRiff("WAVE", {MakeChunk("fmt ", format), MakeChunk("data", codes)}));
     ExpectDecodedFrom(result, codes);
-    EXPECT_EQ(result.sound->header().format.bitsPerSample, 16);
+    EXPECT_EQ(result.sound->Header().format.bitsPerSample, 16);
 }
 
 TEST(WaxLoader, DoublesTheDeclaredFormatWhateverItSays) {
@@ -95,7 +95,7 @@ TEST(WaxLoader, DoublesTheDeclaredFormatWhateverItSays) {
         MakeRiff("WAVE", {MakeChunk("fmt ", FormatPayload(1, 2, 44100, 176400, 4, 16)),
                           MakeChunk("data", Codes(4))}));
     ASSERT_EQ(result.status, LoadStatus::Loaded);
-    EXPECT_EQ(result.sound->header().format,
+    EXPECT_EQ(result.sound->Header().format,
               (zav::platform::PcmWaveFormat{1, 2, 44100, 352800, 8, 32}));
 }
 
@@ -159,7 +159,7 @@ TEST(WaxLoader, DataChunkLongerThanTheFileLoadsOnlyTheCodesThatAreThere) {
     const LoadResult result = ParseSoundFile(MakeRiff(
         "WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunkDeclaring("data", 100, codes)}));
     ExpectDecodedFrom(result, codes);
-    EXPECT_EQ(result.sound->header().wave.bufferLength, 80u);
+    EXPECT_EQ(result.sound->Header().wave.bufferLength, 80u);
 }
 
 TEST(WaxLoader, RiffSizeBeyondTheFileStillFindsItsChunks) {
@@ -175,8 +175,8 @@ TEST(WaxLoader, EmptyDataChunkLoadsAnEmptySound) {
     const LoadResult result = ParseSoundFile(
         MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", {})}));
     ASSERT_EQ(result.status, LoadStatus::Loaded);
-    EXPECT_TRUE(result.sound->samples().empty());
-    EXPECT_EQ(result.sound->header().wave.bufferLength, 0u);
+    EXPECT_TRUE(result.sound->Samples().empty());
+    EXPECT_EQ(result.sound->Header().wave.bufferLength, 0u);
 }
 
 TEST(WaxLoader, MissingFileCannotBeOpened) {

@@ -15,7 +15,7 @@ const zav::platform::PcmWaveFormat kRecordingFormat{1, 1, 22050, 44100, 2, 16};
 
 Sound Recording() {
     Sound sound(kRecordingFormat, 44100);
-    auto samples = sound.samples();
+    auto samples = sound.Samples();
     for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<std::int16_t>((i * 2654435761u) >> 16);
     }
@@ -39,14 +39,14 @@ Bytes ExpectedHeader(std::uint32_t codes) {
 TEST(WaxWriter, TwoSecondRecordingIsAFileOf44144Bytes) {
     zav::platform::sim::MemoryFileSystem files;
     const Sound sound = Recording();
-    ASSERT_EQ(keyvoice::WriteWaxFile(files, "C:\\APPS\\SYS\\cfff6.wax", sound.header()),
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "C:\\APPS\\SYS\\cfff6.wax", sound.Header()),
               WaxWriteResult::Written);
 
     const Bytes* written = files.Find("C:/APPS/SYS/cfff6.wax");
     ASSERT_NE(written, nullptr);
     ASSERT_EQ(written->size(), 44144u);
     Bytes expected = ExpectedHeader(44100);
-    for (std::int16_t sample : sound.samples()) {
+    for (std::int16_t sample : sound.Samples()) {
         expected.push_back(keyvoice::LinearToMuLaw[static_cast<std::size_t>(sample + 32768)]);
     }
     EXPECT_EQ(*written, expected);
@@ -55,16 +55,16 @@ TEST(WaxWriter, TwoSecondRecordingIsAFileOf44144Bytes) {
 TEST(WaxWriter, WrittenFileLoadsBackAsTheMuLawRoundTrip) {
     zav::platform::sim::MemoryFileSystem files;
     const Sound sound = Recording();
-    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/sys/cfff7.wax", sound.header()),
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/sys/cfff7.wax", sound.Header()),
               WaxWriteResult::Written);
     const keyvoice::LoadResult loaded = keyvoice::LoadSoundFile(files, "/sys/cfff7.wax");
     ASSERT_EQ(loaded.status, keyvoice::LoadStatus::Loaded);
-    EXPECT_EQ(loaded.sound->header().format, kRecordingFormat);
-    ASSERT_EQ(loaded.sound->samples().size(), sound.samples().size());
-    for (std::size_t i = 0; i < sound.samples().size(); ++i) {
+    EXPECT_EQ(loaded.sound->Header().format, kRecordingFormat);
+    ASSERT_EQ(loaded.sound->Samples().size(), sound.Samples().size());
+    for (std::size_t i = 0; i < sound.Samples().size(); ++i) {
         const std::uint8_t code =
-            keyvoice::LinearToMuLaw[static_cast<std::size_t>(sound.samples()[i] + 32768)];
-        ASSERT_EQ(loaded.sound->samples()[i], keyvoice::MuLawToLinear[code]) << i;
+            keyvoice::LinearToMuLaw[static_cast<std::size_t>(sound.Samples()[i] + 32768)];
+        ASSERT_EQ(loaded.sound->Samples()[i], keyvoice::MuLawToLinear[code]) << i;
     }
 }
 
@@ -72,8 +72,8 @@ TEST(WaxWriter, StoresAnchorSamplesAsTheirCodes) {
     zav::platform::sim::MemoryFileSystem files;
     Sound sound(kRecordingFormat, 4);
     const std::int16_t samples[] = {0, -1, 32767, -32768};
-    std::copy(std::begin(samples), std::end(samples), sound.samples().begin());
-    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/k.wax", sound.header()), WaxWriteResult::Written);
+    std::copy(std::begin(samples), std::end(samples), sound.Samples().begin());
+    ASSERT_EQ(keyvoice::WriteWaxFile(files, "/k.wax", sound.Header()), WaxWriteResult::Written);
     const Bytes& written = *files.Find("/k.wax");
     EXPECT_EQ(Bytes(written.begin() + 44, written.end()), (Bytes{0xFF, 0x7F, 0x80, 0x00}));
 }
@@ -82,10 +82,10 @@ TEST(WaxWriter, FailedWriteKeepsTheEarlierRecording) {
     zav::platform::sim::MemoryFileSystem files;
     files.Put("/sys/cfff8.wax", Bytes{1, 2, 3});
     files.FailWritesUnder("/sys");
-    EXPECT_EQ(keyvoice::WriteWaxFile(files, "\\sys\\cfff8.wax", Recording().header()),
+    EXPECT_EQ(keyvoice::WriteWaxFile(files, "\\sys\\cfff8.wax", Recording().Header()),
               WaxWriteResult::Failed);
     EXPECT_EQ(*files.Find("/sys/cfff8.wax"), (Bytes{1, 2, 3}));
-    EXPECT_EQ(files.files().size(), 1u);
+    EXPECT_EQ(files.Files().size(), 1u);
 }
 
 }  // namespace

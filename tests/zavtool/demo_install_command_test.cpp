@@ -60,10 +60,10 @@ void ExpectRecorderStartsOn(RegistryStore& registry, FileSystem& files,
         EXPECT_TRUE(path->ends_with(keyvoice::BuiltinFileName(slot, expectedVariant))) << *path;
         keyvoice::LoadResult loaded = keyvoice::LoadSoundFile(files, *path);
         ASSERT_EQ(loaded.status, keyvoice::LoadStatus::Loaded) << *path;
-        EXPECT_EQ(loaded.sound->header().format,
+        EXPECT_EQ(loaded.sound->Header().format,
                   (zav::platform::PcmWaveFormat{1, 1, 22050, 44100, 2, 16}));
-        EXPECT_GE(MeterPeak(loaded.sound->samples()), 4);  // a third of the meter, at least
-        const auto samples = loaded.sound->samples();
+        EXPECT_GE(MeterPeak(loaded.sound->Samples()), 4);  // a third of the meter, at least
+        const auto samples = loaded.sound->Samples();
         sounds.emplace_back(samples.begin(), samples.end());
     }
     for (std::size_t a = 0; a < sounds.size(); ++a) {
@@ -132,11 +132,11 @@ TEST_F(DemoInstall, InstallsOnceRefusesASecondTimeAndReplacesWithForceButKeepsRe
     EXPECT_EQ(files.Find("/games/zav/sys/setup.zav")->size(), 280u);
     ExpectRecorderStartsOn(registry, files, 2);
 
-    const auto filesBefore = files.files();
-    const int writesBefore = files.replaceCalls();
+    const auto filesBefore = files.Files();
+    const int writesBefore = files.ReplaceCalls();
     ExpectOneProblem(Install({"/games/zav", "--variant", "m"}), "exists already");
-    EXPECT_EQ(files.files(), filesBefore);
-    EXPECT_EQ(files.replaceCalls(), writesBefore);
+    EXPECT_EQ(files.Files(), filesBefore);
+    EXPECT_EQ(files.ReplaceCalls(), writesBefore);
     ExpectRecorderStartsOn(registry, files, 2);
 
     const ZavtoolRun forced = Install({"--force", "/games/zav", "--variant", "m"});
@@ -167,12 +167,12 @@ TEST_P(DemoInstallRefusals, SayWhyAndWriteNothing) {
         SetZavValue(registry, refusal.presetValue, "C:\\ZAV\\");
     if (refusal.presetFile != nullptr)
         files.Put(refusal.presetFile, {7});
-    const auto filesBefore = files.files();
+    const auto filesBefore = files.Files();
 
     ExpectOneProblem(Install(refusal.args), refusal.reason);
 
-    EXPECT_EQ(files.files(), filesBefore);
-    EXPECT_EQ(files.replaceCalls(), 0);
+    EXPECT_EQ(files.Files(), filesBefore);
+    EXPECT_EQ(files.ReplaceCalls(), 0);
     EXPECT_TRUE(folders.made.empty());
     for (const char* name : {"DataPath", "ZavSysPath"}) {
         if (refusal.presetValue == nullptr || std::string_view(name) != refusal.presetValue) {
@@ -225,7 +225,7 @@ TEST_F(DemoInstall, StoresAbsoluteFoldersWhateverFormTheFolderIsGivenIn) {
 TEST_F(DemoInstall, AFailedWriteLeavesNoStoreValueAndNoNewFile) {
     files.FailWritesUnder("/z/sys");
     ExpectOneProblem(Install({"/z"}), "cannot write /z/sys/setup.zav");
-    EXPECT_TRUE(files.files().empty());
+    EXPECT_TRUE(files.Files().empty());
     EXPECT_FALSE(ZavValue(registry, "DataPath").has_value());
     EXPECT_FALSE(ZavValue(registry, "ZavSysPath").has_value());
 
@@ -233,7 +233,7 @@ TEST_F(DemoInstall, AFailedWriteLeavesNoStoreValueAndNoNewFile) {
     files.StopFailing();
     registry.DenyAccess(zav::platform::Access::Write);
     ExpectOneProblem(Install({"/z"}), "store");
-    EXPECT_TRUE(files.files().empty());
+    EXPECT_TRUE(files.Files().empty());
     registry.AllowAllAccess();
     EXPECT_FALSE(ZavValue(registry, "DataPath").has_value());
     EXPECT_FALSE(ZavValue(registry, "ZavSysPath").has_value());
@@ -241,8 +241,8 @@ TEST_F(DemoInstall, AFailedWriteLeavesNoStoreValueAndNoNewFile) {
 
 TEST(DemoInstallOnDisk, MakesTheFoldersAndFilesTheRecorderStartsOn) {
     TempFolder temp;
-    const std::string dir = (temp.path() / "games" / "zav").string();
-    zav::platform::SqliteRegistry registry((temp.path() / "registry.sqlite").string());
+    const std::string dir = (temp.Path() / "games" / "zav").string();
+    zav::platform::SqliteRegistry registry((temp.Path() / "registry.sqlite").string());
     zav::platform::PosixFileSystem files;
     auto run = [&](std::vector<std::string> args) {
         std::ostringstream out, err;

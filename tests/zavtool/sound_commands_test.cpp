@@ -83,13 +83,13 @@ TEST_P(SoundCommandFailures, ExitWithOneLineAndWriteNothing) {
     PutWave("/stereo.wav", {1, 2, 22050, 88200, 4, 16}, Ramp(10));
     PutWave("/eight.wav", {1, 1, 22050, 22050, 1, 8}, Ramp(10));
     tool.files.Put("/bad.wax", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '});
-    const std::size_t filesBefore = tool.files.files().size();
+    const std::size_t filesBefore = tool.files.Files().size();
 
     const ZavtoolRun run = tool.Run(GetParam().args);
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_EQ(run.err, std::string("zavtool: ") + GetParam().message + "\n");
     EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(tool.files.files().size(), filesBefore);
+    EXPECT_EQ(tool.files.Files().size(), filesBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -152,7 +152,7 @@ TEST_F(RegCommand, BadArgumentsAreRefusedWithOneLineAndChangeNothing) {
         ExpectRefused(Reg(args), message);
     }
     ExpectSameValues(ValuesIn(store_), before);
-    EXPECT_TRUE(files_.files().empty());
+    EXPECT_TRUE(files_.Files().empty());
 }
 
 TEST_F(RegCommand, AMissingKeyIsReportedNotCreatedByReading) {
@@ -347,7 +347,7 @@ TEST_F(RegCommand, ExportReportsAFileThatCannotBeWritten) {
     const RegRun run = Reg({"export", "full/zav.reg"});
     EXPECT_EQ(run.status, ExitStatus::Usage);
     EXPECT_THAT(run.err, testing::StartsWith("zavtool: cannot write full/zav.reg"));
-    EXPECT_TRUE(files_.files().empty());
+    EXPECT_TRUE(files_.Files().empty());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ ExitStatus RunAnalyse(CommandContext& context) {
     // A fresh analyser, as the recorder's play analyser is when nothing was played before OK:
     // the whole sound as one block around the centre line 0.
     keyvoice::VoiceAnalyser analyser(keyvoice::kAnalyserRate);
-    analyser.AnalyseFixed(loaded.sound->samples());
+    analyser.AnalyseFixed(loaded.sound->Samples());
     const keyvoice::AnalysisResult result = analyser.Classify();
 
     // The first two fields of the KeyNInfo text, so that the class digit is exactly the one

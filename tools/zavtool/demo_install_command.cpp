@@ -191,13 +191,13 @@ bool WriteFile(FileSystem& files, const PlannedFile& file, std::int32_t soundVar
         record[kSoundVariantOffset] = static_cast<std::uint8_t>(soundVariant);
         what = soundVariant == keyvoice::kMaleSoundVariant ? "sound set m" : "sound set f";
         const std::array pieces{std::span<const std::uint8_t>(record)};
-        return files.ReplaceFile(file.path, pieces).ok();
+        return files.ReplaceFile(file.path, pieces).Ok();
     }
     const std::vector<std::int16_t> samples = SynthesizeKeySound(file.keyLabel, soundVariant);
     keyvoice::Sound sound(kDemoSoundFormat, samples.size());
-    std::copy(samples.begin(), samples.end(), sound.samples().begin());
+    std::copy(samples.begin(), samples.end(), sound.Samples().begin());
     what = std::string("key ") + file.keyLabel + ", " + Seconds(samples.size());
-    return keyvoice::WriteWaxFile(files, file.path, sound.header()) ==
+    return keyvoice::WriteWaxFile(files, file.path, sound.Header()) ==
            keyvoice::WaxWriteResult::Written;
 }
 
@@ -261,7 +261,7 @@ ExitStatus InstallDemo(CommandContext& context, FolderMaker& folders) {
     }
 
     for (const std::string& folder : {layout->dataFolder, layout->sysFolder}) {
-        if (FileStatus status = folders.MakeFolders(folder); !status.ok())
+        if (FileStatus status = folders.MakeFolders(folder); !status.Ok())
             return Fail(context, ExitStatus::Usage, status.detail);
     }
     AddedFiles added(context.files);

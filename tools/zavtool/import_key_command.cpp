@@ -69,7 +69,7 @@ ExitStatus RunImportKey(CommandContext& context) {
     const std::string& inPath = context.args[1];
     std::vector<std::uint8_t> bytes;
     if (zav::platform::FileStatus read = context.files.ReadFile(inPath, kMaxImportFileSize, bytes);
-        !read.ok()) {
+        !read.Ok()) {
         return Fail(context, ExitStatus::Usage, inPath + ": " + read.detail);
     }
     std::string problem;
@@ -95,7 +95,7 @@ ExitStatus RunImportKey(CommandContext& context) {
     // The record buffer as a recording of that key would leave it: the sound, then silence.
     keyvoice::RecordableSlotState state;
     state.record.emplace(kRecordFormat, kRecordSamples);
-    std::copy(wave->samples.begin(), wave->samples.end(), state.record->samples().begin());
+    std::copy(wave->samples.begin(), wave->samples.end(), state.record->Samples().begin());
     state.newRecording = true;
 
     keyvoice::KeyVoiceAnalysers analysers;

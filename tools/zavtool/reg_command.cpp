@@ -224,7 +224,7 @@ ExitStatus Import(CommandContext& context) {
         return UsageOf(context, "import FILE.reg");
     const std::string& path = context.args[1];
     std::vector<std::uint8_t> bytes;
-    if (auto read = context.files.ReadFile(path, kMaxRegFileBytes, bytes); !read.ok()) {
+    if (auto read = context.files.ReadFile(path, kMaxRegFileBytes, bytes); !read.Ok()) {
         if (read.error == zav::platform::FileError::TooLarge) {
             return Fail(context, ExitStatus::Usage, path + ": larger than a .reg file of our key");
         }
@@ -319,7 +319,7 @@ ExitStatus Export(CommandContext& context) {
         return Fail(context, ExitStatus::Usage, problem);
 
     const std::span<const std::uint8_t> pieces[] = {BytesOfText(*text)};
-    if (auto written = context.files.ReplaceFile(path, pieces); !written.ok()) {
+    if (auto written = context.files.ReplaceFile(path, pieces); !written.Ok()) {
         return Fail(context, ExitStatus::Usage, "cannot write " + path + ": " + written.detail);
     }
     context.out << "exported " << values.size() << " values to " << path << '\n';

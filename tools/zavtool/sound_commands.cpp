@@ -50,15 +50,15 @@ ExitStatus RunInfo(CommandContext& context) {
     std::optional<keyvoice::Sound> sound = LoadOrReport(context, context.args[0]);
     if (!sound)
         return ExitStatus::LoadFailed;
-    const zav::platform::PcmWaveFormat& format = sound->header().format;
+    const zav::platform::PcmWaveFormat& format = sound->Header().format;
     context.out << "format_tag: " << format.formatTag << '\n'
                 << "channels: " << format.channels << '\n'
                 << "samples_per_sec: " << format.samplesPerSec << '\n'
                 << "avg_bytes_per_sec: " << format.avgBytesPerSec << '\n'
                 << "block_align: " << format.blockAlign << '\n'
                 << "bits_per_sample: " << format.bitsPerSample << '\n'
-                << "samples: " << sound->samples().size() << '\n'
-                << "seconds: " << FormatSeconds(format, sound->samples().size()) << '\n';
+                << "samples: " << sound->Samples().size() << '\n'
+                << "seconds: " << FormatSeconds(format, sound->Samples().size()) << '\n';
     return ExitStatus::Success;
 }
 
@@ -68,10 +68,10 @@ ExitStatus RunDecode(CommandContext& context) {
     std::optional<keyvoice::Sound> sound = LoadOrReport(context, context.args[0]);
     if (!sound)
         return ExitStatus::LoadFailed;
-    const std::vector<std::uint8_t> wave = BuildPcmWave(sound->header().format, sound->samples());
+    const std::vector<std::uint8_t> wave = BuildPcmWave(sound->Header().format, sound->Samples());
     const std::span<const std::uint8_t> pieces[] = {wave};
     if (zav::platform::FileStatus written = context.files.ReplaceFile(context.args[1], pieces);
-        !written.ok()) {
+        !written.Ok()) {
         return Fail(context, ExitStatus::Usage, written.detail);
     }
     return ExitStatus::Success;
@@ -83,7 +83,7 @@ ExitStatus RunEncode(CommandContext& context) {
     const std::string& inPath = context.args[0];
     std::vector<std::uint8_t> bytes;
     if (zav::platform::FileStatus read = context.files.ReadFile(inPath, kMaxWaveFileSize, bytes);
-        !read.ok()) {
+        !read.Ok()) {
         return Fail(context, ExitStatus::Usage, read.detail);
     }
     std::string problem;
@@ -92,8 +92,8 @@ ExitStatus RunEncode(CommandContext& context) {
         return Fail(context, ExitStatus::Usage, inPath + ": " + problem);
 
     keyvoice::Sound sound(wave->format, wave->samples.size());
-    std::copy(wave->samples.begin(), wave->samples.end(), sound.samples().begin());
-    switch (keyvoice::WriteWaxFile(context.files, context.args[1], sound.header())) {
+    std::copy(wave->samples.begin(), wave->samples.end(), sound.Samples().begin());
+    switch (keyvoice::WriteWaxFile(context.files, context.args[1], sound.Header())) {
         case keyvoice::WaxWriteResult::Written:
             return ExitStatus::Success;
         case keyvoice::WaxWriteResult::OutOfMemory:
