@@ -77,11 +77,13 @@ void ConfigStore::WriteConfigValue(std::string_view text, std::string_view value
 
 RegResult ConfigStore::DeleteConfigValue(std::string_view valueName) const {
     RegistryKey key;
-    if (RegResult opened = registry_.OpenKey(kZavHive, kZavKeyPath, Access::All, key);
-        opened != RegResult::Success) {
+    if (RegResult opened = OpenKeyForDeleting(key); opened != RegResult::Success)
         return opened;
-    }
     return key.Delete(valueName);
+}
+
+RegResult ConfigStore::OpenKeyForDeleting(RegistryKey& key) const {
+    return registry_.OpenKey(kZavHive, kZavKeyPath, Access::All, key);
 }
 
 std::string FormatKeyInfo(std::string_view path, SoundClass soundClass, std::int32_t level) {

@@ -47,6 +47,8 @@ class ConfigStore {
 
     // Deletes a value; the result is the store's.
     zav::platform::RegResult DeleteConfigValue(std::string_view valueName) const;
+    // Opens the host product's key with full access, as Erase does before it deletes.
+    zav::platform::RegResult OpenKeyForDeleting(zav::platform::RegistryKey& key) const;
 
   private:
     std::optional<std::string> ReadValueText(std::string_view valueName) const;

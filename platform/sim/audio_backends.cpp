@@ -1,8 +1,10 @@
 #include "platform/sim/audio_backends.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
+#include "platform/bytes/little_endian.h"
 #include "platform/sim/demo_mixer.h"
 #include "platform/sim/demo_voice.h"
 #include "platform/sim/mixer_sim.h"
@@ -40,14 +42,49 @@ std::optional<MicSignal> MicFromFile(const std::string& path, std::string& whyNo
     return LoopedRecordingMic(std::move(*samples));
 }
 
-// Keeps the speaking voice following the demo mixer's microphone volume.
+// Writes what the speaker played as a WAVE file of the format it was played in. Called once
+// the program is done with the card.
+void WriteSpeaker(const SimSoundCard& card, const std::string& path) {
+    const std::optional<PcmWaveFormat> format = card.PlayedFormat(0);
+    if (!format)
+        return;  // nothing was played
+    const std::vector<std::uint8_t> played = card.PlayedBytes(0);
+    std::vector<std::uint8_t> bytes;
+    LeWriter writer(bytes);
+    const auto size = static_cast<std::uint32_t>(played.size());
+    writer.Code(MakeFourCc("RIFF")).U32(36 + size).Code(MakeFourCc("WAVE"));
+    writer.Code(MakeFourCc("fmt ")).U32(16).U16(format->formatTag).U16(format->channels);
+    writer.U32(format->samplesPerSec).U32(format->avgBytesPerSec);
+    writer.U16(format->blockAlign).U16(format->bitsPerSample);
+    writer.Code(MakeFourCc("data")).U32(size);
+    bytes.insert(bytes.end(), played.begin(), played.end());
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    if (!file)
+        std::fprintf(stderr, "simulated card: %s cannot be written\n", path.c_str());
+}
+
+// What lives beside the card: the voice's link to the mixer's volume, and the speaker's file.
 class SimExtras final : public BackendExtras {
   public:
-    SimExtras(SimMixer& mixer, std::shared_ptr<std::atomic<std::uint32_t>> volume)
-        : link_(mixer, std::move(volume)) {}
+    SimExtras(SimMixer& mixer, const SimSoundCard& card,
+              std::shared_ptr<std::atomic<std::uint32_t>> volume, std::string speakerPath)
+        : card_(card), speakerPath_(std::move(speakerPath)) {
+        if (volume)
+            link_.emplace(mixer, std::move(volume));
+    }
+    ~SimExtras() override {
+        if (!speakerPath_.empty())
+            WriteSpeaker(card_, speakerPath_);
+    }
+    SimExtras(const SimExtras&) = delete;
+    SimExtras& operator=(const SimExtras&) = delete;
 
   private:
-    DemoMicVolumeLink link_;
+    const SimSoundCard& card_;
+    std::string speakerPath_;
+    std::optional<DemoMicVolumeLink> link_;
 };
 
 AudioBundle CreateSimBundle(const EnvironmentLookup& env, Dispatcher& dispatcher,
@@ -65,11 +102,13 @@ AudioBundle CreateSimBundle(const EnvironmentLookup& env, Dispatcher& dispatcher
     card->SetViolationHandler(ReportRuleViolation);
     auto mixer = std::make_unique<SimMixer>(DemoMixerTopology(), dispatcher);
     mixer->SetViolationHandler(ReportRuleViolation);
+    std::shared_ptr<std::atomic<std::uint32_t>> volume;
     if (!voiceFile) {
-        auto volume = std::make_shared<std::atomic<std::uint32_t>>(kDemoMicVolumeStart);
-        bundle.extras = std::make_unique<SimExtras>(*mixer, volume);
+        volume = std::make_shared<std::atomic<std::uint32_t>>(kDemoMicVolumeStart);
         card->SetMicSignal(SpeakingVoiceMic(volume));
     }
+    bundle.extras = std::make_unique<SimExtras>(*mixer, *card, std::move(volume),
+                                                env(kSimSpeakerVariable).value_or(""));
     card->StartThreads();
     bundle.audio = std::move(card);
     bundle.mixer = std::move(mixer);

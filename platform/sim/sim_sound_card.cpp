@@ -140,6 +140,7 @@ SimSoundCard::SimSoundCard(SimCardConfig config)
     : config_(std::move(config)),
       mic_(config_.mic),
       played_(config_.outputs.size()),
+      playedFormats_(config_.outputs.size()),
       core_(
           inputDevices_, outputDevices_,
           WaveCoreOptions{
@@ -217,6 +218,7 @@ MmResult SimSoundCard::Devices::OpenDevice(std::uint32_t deviceId, const PcmWave
         } else {
             auto made = std::make_unique<OutputPump>(card_, stream, id);
             card_.outputs_.push_back(made.get());
+            card_.playedFormats_[id] = format;
             pump = std::move(made);
         }
         return MmResult::NoError;
@@ -273,6 +275,16 @@ void SimSoundCard::FailCall(SimCall call, MmResult result, std::uint32_t afterCa
 void SimSoundCard::ClearFailures() {
     std::lock_guard lock(core_.Mutex());
     failures_.Clear();
+}
+
+void SimSoundCard::BreakOpenDevices() {
+    std::unique_lock lock(core_.Mutex());
+    for (InputPump* pump : inputs_)
+        pump->stream.Fail();
+    for (OutputPump* pump : outputs_)
+        pump->stream.Fail();
+    if (!threaded_)
+        core_.DeliverPending(lock);
 }
 
 void SimSoundCard::SetViolationHandler(RuleViolationHandler handler) {
@@ -344,7 +356,7 @@ std::uint64_t SimSoundCard::ElapsedMicroseconds() const {
     return nowMicros_;
 }
 
-void SimSoundCard::StartThreads(std::chrono::milliseconds period) {
+void SimSoundCard::StartThreads(std::chrono::milliseconds period, double speed) {
     {
         std::lock_guard lock(core_.Mutex());
         if (threaded_)
@@ -352,7 +364,8 @@ void SimSoundCard::StartThreads(std::chrono::milliseconds period) {
         threaded_ = true;
     }
     core_.SetBackgroundDelivery(true);
-    thread_ = std::jthread([this, period](std::stop_token stop) { ThreadLoop(stop, period); });
+    thread_ = std::jthread(
+        [this, period, speed](std::stop_token stop) { ThreadLoop(stop, period, speed); });
 }
 
 void SimSoundCard::StopThreads() {
@@ -372,7 +385,8 @@ void SimSoundCard::StopThreads() {
     core_.SetBackgroundDelivery(false);
 }
 
-void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period) {
+void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period,
+                              double speed) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
     std::unique_lock lock(core_.Mutex());
@@ -381,7 +395,7 @@ void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds pe
         const Clock::time_point now = Clock::now();
         const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last);
         last += micros;
-        AdvanceLocked(static_cast<std::uint64_t>(micros.count()));
+        AdvanceLocked(static_cast<std::uint64_t>(static_cast<double>(micros.count()) * speed));
         core_.DeliverPending(lock);
     }
 }
@@ -523,6 +537,13 @@ std::size_t SimSoundCard::QueuedInputBuffers() const {
 std::uint64_t SimSoundCard::InputOverrunFrames() const {
     std::lock_guard lock(core_.Mutex());
     return overrunFrames_;
+}
+
+std::optional<PcmWaveFormat> SimSoundCard::PlayedFormat(std::uint32_t deviceId) const {
+    std::lock_guard lock(core_.Mutex());
+    if (deviceId >= playedFormats_.size())
+        return std::nullopt;
+    return playedFormats_[deviceId];
 }
 
 std::vector<std::uint8_t> SimSoundCard::PlayedBytes(std::uint32_t deviceId) const {

@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,8 +70,11 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     std::uint64_t ElapsedMicroseconds() const;
 
     // Threaded mode: the card's own thread lets real time pass every period and delivers the
-    // callbacks. AdvanceBy is not allowed meanwhile.
-    void StartThreads(std::chrono::milliseconds period = std::chrono::milliseconds(5));
+    // callbacks; with speed above 1 the card's time runs that many times faster than real time
+    // (a race test makes two seconds of recording take two milliseconds). AdvanceBy is not
+    // allowed meanwhile.
+    void StartThreads(std::chrono::milliseconds period = std::chrono::milliseconds(5),
+                      double speed = 1.0);
     void StopThreads();
 
     // The call after the next afterCalls calls of this kind fails with result, and so on
@@ -78,6 +82,9 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     void FailCall(SimCall call, MmResult result, std::uint32_t afterCalls = 0,
                   std::uint32_t times = 1);
     void ClearFailures();
+    // Every open device stops working, as when a sound server goes away: their buffers come
+    // back at once, and the calls that need a device answer NoDriver until they are closed.
+    void BreakOpenDevices();
     void SetViolationHandler(RuleViolationHandler handler);
     void SetMicSignal(MicSignal signal);
 
@@ -95,6 +102,8 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     std::uint64_t InputOverrunFrames() const;
     // Every byte output device deviceId has played since the card was made, in order.
     std::vector<std::uint8_t> PlayedBytes(std::uint32_t deviceId) const;
+    // The format output device deviceId was last opened with; nullopt before its first open.
+    std::optional<PcmWaveFormat> PlayedFormat(std::uint32_t deviceId) const;
 
   private:
     class InputPump;
@@ -129,7 +138,7 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     void AdvanceLocked(std::uint64_t micros);
     void RecordInto(InputPump& pump, std::uint64_t frames);
     void PlayFrom(OutputPump& pump, std::uint64_t micros);
-    void ThreadLoop(std::stop_token stop, std::chrono::milliseconds period);
+    void ThreadLoop(std::stop_token stop, std::chrono::milliseconds period, double speed);
 
     MmResult HoldSetCooperativeLevel();
     void ReleaseHold();
@@ -146,6 +155,7 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     std::size_t holds_ = 0;
     std::uint64_t overrunFrames_ = 0;
     std::vector<std::vector<std::uint8_t>> played_;
+    std::vector<std::optional<PcmWaveFormat>> playedFormats_;
     std::vector<InputPump*> inputs_;  // the open devices' pumps, in the order they opened
     std::vector<OutputPump*> outputs_;
     bool threaded_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/audio/device_callback.h"
 #include "platform/timer/tick_deadline.h"
 
 namespace zav::platform {
@@ -156,6 +157,8 @@ void PeriodicEvents::RunCallback(std::unique_lock<std::mutex>& lock, TimerEventI
         running_ = kNoTimerEvent;
         callbackDone_.notify_all();
     });
+    // No Send from here: a kill may be waiting for this tick on the dialog thread.
+    const CallbackScope scope(CallbackKind::Timer);
     callback(id);
 }
 

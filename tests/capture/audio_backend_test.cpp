@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <vector>
 
@@ -149,6 +150,37 @@ TEST_F(SimMicFileTest, AnUnusableVoiceFileIsAClearError) {
     chosen = Create();
     EXPECT_FALSE(chosen.bundle);
     EXPECT_NE(chosen.problem.find("cannot be opened"), std::string::npos);
+}
+
+TEST_F(SimMicFileTest, ZavSimSpeakerKeepsWhatWasPlayedAsAWaveFileForAListener) {
+    const std::filesystem::path speaker = path_.string() + ".speaker.wav";
+    std::vector<std::int16_t> sound(2205);
+    for (std::size_t i = 0; i < sound.size(); ++i)
+        sound[i] = static_cast<std::int16_t>(i * 7);
+    {
+        AudioSelection chosen = ChooseAudioBackend(
+            dispatcher_,
+            Environment({{"ZAV_AUDIO", "sim"}, {"ZAV_SIM_SPEAKER", speaker.string()}}));
+        ASSERT_TRUE(chosen.bundle) << chosen.problem;
+        auto& card = dynamic_cast<sim::SimSoundCard&>(*chosen.bundle.audio);
+        card.StopThreads();  // drive it by hand
+        WaveOutHandle handle;
+        const PcmWaveFormat mono{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
+        ASSERT_EQ(card.WaveOut().Open(handle, kWaveMapper, mono, {}), MmResult::NoError);
+        std::vector<std::uint8_t> bytes = capture_test::SampleBytes(sound);
+        WaveHeader header;
+        header.data = bytes.data();
+        header.bufferLength = static_cast<std::uint32_t>(bytes.size());
+        card.WaveOut().PrepareHeader(handle, header);
+        card.WaveOut().Write(handle, header);
+        card.AdvanceBy(200);
+        card.WaveOut().UnprepareHeader(handle, header);
+        card.WaveOut().Close(handle);
+    }  // the file is written as the bundle goes
+    std::ifstream file(speaker, std::ios::binary);
+    const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(file), {}};
+    std::filesystem::remove(speaker);
+    EXPECT_EQ(written, capture_test::WaveFileBytes(22050, 1, sound));
 }
 
 TEST(SimAudioBackend, ADemoOnTheSimulatedCardReportsABrokenRuleAndGoesOn) {

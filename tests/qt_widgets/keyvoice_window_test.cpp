@@ -121,7 +121,7 @@ TEST(KeyVoiceWindow, ShowsTheMeterAndTheSelectedKeyAndNamesItsControls) {
         ASSERT_TRUE(qt_test::WaitFor([&] { return window.ControlWidget(kIdcKey6)->hasFocus(); }));
         window.SetFocus(keyvoice::kIdcPlay);
         ASSERT_TRUE(qt_test::WaitFor([&] { return play->hasFocus(); }));
-        SaveScreenshot(window, QStringLiteral("keyvoice.png"));
+        SaveScreenshot(window, QStringLiteral("keyvoice-meter.png"));
         EXPECT_EQ(window.windowTitle(), QStringLiteral("ZAV Sound Recorder"));
         for (QLabel* label : window.findChildren<QLabel*>()) {
             EXPECT_TRUE(TextFits(*label)) << label->text().toStdString();
