@@ -52,6 +52,17 @@ std::uint32_t AlsaMixer::GetNumDevs() {
     return static_cast<std::uint32_t>(devices_.size());
 }
 
+MixerResult AlsaMixer::GetIdOfWaveIn(std::uint32_t waveInId, std::uint32_t& mixerId) {
+    mixerId = 0;
+    if (waveInId != kWaveMapper)
+        return MixerResult::NotSupported;
+    if (!listed_)
+        GetNumDevs();
+    if (devices_.empty() || devices_.front().name != kDefaultDeviceName)
+        return MixerResult::NoDriver;
+    return MixerResult::NoError;
+}
+
 MixerResult AlsaMixer::GetDevCaps(std::uint32_t deviceId, MixerCaps& caps) {
     if (!listed_)
         GetNumDevs();

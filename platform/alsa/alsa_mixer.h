@@ -29,6 +29,10 @@ class AlsaMixer final : public Mixer {
     AlsaMixer& operator=(const AlsaMixer&) = delete;
 
     std::uint32_t GetNumDevs() override;
+    // The wave mapper records from the default device, whose mixer is the default control
+    // device (a sound server's default source): mixer 0 when it is listed. Other wave-input
+    // numbers are not mapped (NotSupported).
+    MixerResult GetIdOfWaveIn(std::uint32_t waveInId, std::uint32_t& mixerId) override;
     MixerResult GetDevCaps(std::uint32_t deviceId, MixerCaps& caps) override;
     MixerResult GetDevCaps(MixerHandle mixer, MixerCaps& caps) override;
     MixerResult Open(std::uint32_t deviceId, MixerNotificationSink* sink,

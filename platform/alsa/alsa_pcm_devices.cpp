@@ -4,6 +4,7 @@
 #include <array>
 
 #include "platform/alsa/alsa_handles.h"
+#include "platform/alsa/alsa_pcm_format.h"
 #include "platform/audio/wave_caps.h"
 
 namespace zav::platform::alsa {
@@ -120,6 +121,14 @@ MmResult ProbePcmCaps(const std::string& name, snd_pcm_stream_t stream, AlsaErro
     unsigned maxChannels = 0;
     snd_pcm_hw_params_get_channels_max(any.get(), &maxChannels);
     caps.channels = static_cast<std::uint16_t>(std::clamp(maxChannels, 1u, 2u));
+    // A sound server without a device behind it still takes any format on paper; only setting
+    // the device up shows that nothing will play or record. Such a device takes no format.
+    if (caps.formats != 0) {
+        const PcmWaveFormat voice{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
+        PcmGeometry geometry;
+        if (ConfigurePcm(pcm.get(), *SettingsFor(voice), errors, geometry) != MmResult::NoError)
+            caps.formats = 0;
+    }
     return MmResult::NoError;
 }
 
