@@ -24,8 +24,7 @@ std::optional<std::vector<std::int16_t>> ReadMono(const char* path) {
     std::optional<zav::platform::sim::PcmSamples> sound =
         zav::platform::sim::ReadWaveFile(bytes, problem);
     if (!sound || sound->channels != 1) {
-        std::fprintf(stderr, "correlate: %s: %s\n", path,
-                     sound ? "not mono" : problem.c_str());
+        std::fprintf(stderr, "correlate: %s: %s\n", path, sound ? "not mono" : problem.c_str());
         return std::nullopt;
     }
     return sound->samples;

@@ -54,6 +54,21 @@ TEST(RecordVolumeSlider, MovingTheThumbSetsEveryChannelAndTheMixersAnswerSettles
     EXPECT_EQ(rig.Slider().position, 7282);
 }
 
+TEST(RecordVolumeSlider, AnElementWithCoarseStepsPutsTheThumbWhereItsVolumeLanded) {
+    // A card's element with 32 steps over the range rounds what it is given, as real ones do;
+    // the notice of the change then moves the thumb to the volume the element took.
+    sim::SimControl coarse = Volume(kMicVolume, 30000);
+    coarse.step = 2048;
+    DevicesRig rig({Card({Mute(kMicMute), coarse})});
+    rig.Start();
+    rig.view.UserMovesThumb(kIdcRecordVolume, 7282);
+    rig.devices.OnVScroll();
+    EXPECT_EQ(rig.mixer.ControlValues(0, kMicVolume), (std::vector<std::uint32_t>{57344, 57344}));
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.devices.RecordVolume(), 57344u);
+    EXPECT_EQ(rig.Slider().position, 65535 - 57344);
+}
+
 TEST(RecordVolumeSlider, OnlyChangesOfTheMicrophoneMoveTheSlider) {
     DevicesRig rig({UsableCard(30000)});
     rig.Start();
