@@ -34,14 +34,15 @@ int SlotOfItem(ConfigItem item) {
 
 }  // namespace
 
-std::optional<std::string> ConfigStore::ReadValueText(std::string_view valueName) const {
+std::optional<std::string> ConfigStore::ReadValueText(std::string_view valueName,
+                                                      std::size_t maxBytes) const {
     // Full access even for reading, as the host product's own tools open the key.
     RegistryKey key;
     if (registry_.OpenKey(kZavHive, kZavKeyPath, Access::All, key) != RegResult::Success) {
         return std::nullopt;
     }
     RegistryValue value;
-    if (key.QueryBounded(valueName, kConfigValueLimit, value) != RegResult::Success) {
+    if (key.QueryBounded(valueName, maxBytes, value) != RegResult::Success) {
         return std::nullopt;
     }
     // The type is not checked: the text runs to its terminating zero or the end of the data.
@@ -51,28 +52,31 @@ std::optional<std::string> ConfigStore::ReadValueText(std::string_view valueName
 
 std::optional<std::string> ConfigStore::ReadConfigValue(ConfigItem item) const {
     if (IsBuiltinItem(item)) {
-        std::optional<std::string> folder = ReadValueText(kDataPathValue);
+        std::optional<std::string> folder = ReadValueText(kDataPathValue, kConfigValueLimit);
         if (!folder)
             return std::nullopt;
         return *folder + BuiltinFileName(SlotOfItem(item), soundVariant_);
     }
     if (IsKeyInfoItem(item)) {
-        std::optional<std::string> text = ReadValueText(KeyInfoValueName(SlotOfItem(item)));
+        std::optional<std::string> text =
+            ReadValueText(KeyInfoValueName(SlotOfItem(item)), kConfigValueLimit);
         if (!text)
             return std::nullopt;
         return ParseKeyInfoPath(*text);
     }
     if (item == ConfigItem::ZavSysPath)
-        return ReadValueText(kZavSysPathValue);
+        return ReadValueText(kZavSysPathValue, kConfigValueLimit);
     return std::nullopt;
 }
 
 void ConfigStore::WriteConfigValue(std::string_view text, std::string_view valueName) const {
+    TryWriteConfigValue(text, valueName);
+}
+
+bool ConfigStore::TryWriteConfigValue(std::string_view text, std::string_view valueName) const {
     RegistryKey key;
-    if (registry_.CreateKey(kZavHive, kZavKeyPath, Access::All, key) != RegResult::Success) {
-        return;
-    }
-    key.SetString(valueName, text);
+    return registry_.CreateKey(kZavHive, kZavKeyPath, Access::All, key) == RegResult::Success &&
+           key.SetString(valueName, text) == RegResult::Success;
 }
 
 RegResult ConfigStore::DeleteConfigValue(std::string_view valueName) const {

@@ -45,14 +45,19 @@ class ConfigStore {
     // missing. Failures are ignored, as callers have nothing to do about them.
     void WriteConfigValue(std::string_view text, std::string_view valueName) const;
 
+    // WriteConfigValue that tells whether the value was stored.
+    bool TryWriteConfigValue(std::string_view text, std::string_view valueName) const;
+    // The text of a value of the key as stored, up to its terminating zero; nothing when it is
+    // missing or longer than maxBytes. No item's rules apply.
+    std::optional<std::string> ReadValueText(std::string_view valueName,
+                                             std::size_t maxBytes) const;
+
     // Deletes a value; the result is the store's.
     zav::platform::RegResult DeleteConfigValue(std::string_view valueName) const;
     // Opens the host product's key with full access, as Erase does before it deletes.
     zav::platform::RegResult OpenKeyForDeleting(zav::platform::RegistryKey& key) const;
 
   private:
-    std::optional<std::string> ReadValueText(std::string_view valueName) const;
-
     zav::platform::RegistryStore& registry_;
     std::int32_t soundVariant_;
 };

@@ -55,6 +55,13 @@ std::string_view RecordedFileName(int recordableSlot) {
     return kRecordedFileNames.at(static_cast<std::size_t>(recordableSlot));
 }
 
+constexpr std::array<std::string_view, kRecordableSlotCount> kPendingValueNames{
+    "Key6Pending", "Key7Pending", "Key8Pending", "Key9Pending", "Key0Pending"};
+
+std::string_view PendingStoreValueName(int recordableSlot) {
+    return kPendingValueNames.at(static_cast<std::size_t>(recordableSlot));
+}
+
 std::string_view KeyInfoValueName(int recordableSlot) {
     return kKeyInfoValueNames.at(static_cast<std::size_t>(recordableSlot));
 }

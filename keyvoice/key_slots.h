@@ -77,5 +77,7 @@ std::string BuiltinFileName(int builtinSlot, std::int32_t soundVariant);
 std::string_view RecordedFileName(int recordableSlot);
 // Registry value that registers a recording: "Key6Info" ... "Key0Info".
 std::string_view KeyInfoValueName(int recordableSlot);
+// KeyVoice's own value that marks a store of the slot under way: "Key6Pending" ...
+std::string_view PendingStoreValueName(int recordableSlot);
 
 }  // namespace keyvoice

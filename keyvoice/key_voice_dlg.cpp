@@ -84,6 +84,8 @@ int CKeyVoiceDlg::OnCreate(zav::platform::DialogView& view) {
         return -1;
     if (!LoadBuiltinSounds())
         return -1;
+    // A store cut short by a crash is finished or undone before the recordings load.
+    RecordingStore(config_, files_, View().Messages(), analysers_).CompleteInterruptedStores();
     LoadStoredRecordings();
     if (!RequestTimerResolution())
         return -1;

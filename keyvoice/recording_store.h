@@ -3,6 +3,12 @@
 // file in the host product's system folder, is analysed as a whole, and is registered in its
 // key's KeyNInfo value as "level,class,path".
 //
+// A file and its value change together, even when the program is killed half-way: before the
+// file is replaced, a value of KeyVoice's own (KeyNPending) records the new KeyNInfo text and a
+// fingerprint of the new file; it goes once the KeyNInfo value is written. The next start
+// finishes or undoes a store that was cut short (CompleteInterruptedStores): the new value
+// when the file on disk is the new one, the earlier value (and file) otherwise.
+//
 // Thread: dialog. The store uses the play analyser, so no key may play or record meanwhile
 // (OK is disabled while one does).
 
@@ -39,6 +45,11 @@ class RecordingStore {
 
     // Stores slots 0 to 4 in this order (keys 6, 7, 8, 9, 0). A failure affects only its slot.
     void StoreNewRecordings(std::span<const RecordableSlotState, kRecordableSlotCount> slots);
+
+    // Finishes a store that a crash cut short, or undoes it: for each slot marked pending,
+    // the KeyNInfo value becomes the new text when the slot's file is the new file, and stays
+    // as it was otherwise; the mark goes. Shows nothing.
+    void CompleteInterruptedStores();
 
   private:
     void ShowError(StringId message);

@@ -155,26 +155,33 @@ std::vector<std::uint8_t> BuildWaxHeader(const PcmWaveFormat& format, std::uint3
     return header;
 }
 
-WaxWriteResult WriteWaxFile(zav::platform::FileSystem& files, std::string_view hostPath,
-                            const SoundHeader& header) {
+std::optional<std::vector<std::uint8_t>> BuildWaxFile(const SoundHeader& header,
+                                                      bool& outOfMemory) {
+    outOfMemory = false;
     const std::size_t sampleCount = header.wave.bufferLength / sizeof(std::int16_t);
-    if (sampleCount > std::numeric_limits<std::uint32_t>::max() - kWaxHeaderSize) {
-        return WaxWriteResult::Failed;
-    }
+    if (sampleCount > std::numeric_limits<std::uint32_t>::max() - kWaxHeaderSize)
+        return std::nullopt;
     const std::span<const std::int16_t> samples(
         reinterpret_cast<const std::int16_t*>(header.wave.data), sampleCount);
-
-    std::vector<std::uint8_t> fileHeader;
-    std::vector<std::uint8_t> codes;
+    std::vector<std::uint8_t> file;
     try {
-        fileHeader = BuildWaxHeader(header.format, static_cast<std::uint32_t>(sampleCount));
-        codes.resize(sampleCount);
+        file = BuildWaxHeader(header.format, static_cast<std::uint32_t>(sampleCount));
+        file.resize(kWaxHeaderSize + sampleCount);
     } catch (const std::bad_alloc&) {
-        return WaxWriteResult::OutOfMemory;
+        outOfMemory = true;
+        return std::nullopt;
     }
-    EncodeMuLaw(samples, codes);
+    EncodeMuLaw(samples, std::span<std::uint8_t>(file).subspan(kWaxHeaderSize));
+    return file;
+}
 
-    const std::array<std::span<const std::uint8_t>, 2> pieces{fileHeader, codes};
+WaxWriteResult WriteWaxFile(zav::platform::FileSystem& files, std::string_view hostPath,
+                            const SoundHeader& header) {
+    bool outOfMemory = false;
+    const std::optional<std::vector<std::uint8_t>> file = BuildWaxFile(header, outOfMemory);
+    if (!file)
+        return outOfMemory ? WaxWriteResult::OutOfMemory : WaxWriteResult::Failed;
+    const std::array<std::span<const std::uint8_t>, 1> pieces{*file};
     return files.ReplaceFile(hostPath, pieces).Ok() ? WaxWriteResult::Written
                                                     : WaxWriteResult::Failed;
 }

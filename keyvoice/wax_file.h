@@ -54,6 +54,11 @@ enum class WaxWriteResult {
     Failed,       // the file could not be created, written or flushed; the old file is intact
 };
 
+// The whole .wax file for the sound described by header (its wave record's data and buffer
+// length, in bytes); nothing when the sound is too long for one, or memory runs out (then
+// outOfMemory is set).
+std::optional<std::vector<std::uint8_t>> BuildWaxFile(const SoundHeader& header, bool& outOfMemory);
+
 // Writes the sound described by header (its wave record's data and buffer length, in bytes)
 // as a .wax file. The file is replaced only when every byte has been written.
 WaxWriteResult WriteWaxFile(zav::platform::FileSystem& files, std::string_view hostPath,

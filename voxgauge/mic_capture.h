@@ -119,6 +119,15 @@ class CMicCapture {
   private:
     using HeaderArray = std::array<zav::platform::WaveHeader, kMicBufferCount>;
 
+    // What the device's callback reaches the engine through. The callback keeps it alive, so
+    // a device that outlives the engine (it would not close) finds it empty instead of a
+    // destroyed engine.
+    struct CallbackRelay {
+        explicit CallbackRelay(CMicCapture* owner) : engine(owner) {}
+        std::mutex mutex;
+        CMicCapture* engine = nullptr;
+    };
+
     // Called on: the device thread.
     void OnWaveIn(zav::platform::WaveInHandle device, zav::platform::WaveMessage message,
                   zav::platform::WaveHeader* header);
@@ -164,6 +173,7 @@ class CMicCapture {
 
     std::atomic<std::uint32_t> level_{0};
     std::atomic<std::uint32_t> prepared_{0};
+    std::shared_ptr<CallbackRelay> relay_ = std::make_shared<CallbackRelay>(this);
 };
 
 }  // namespace voxgauge

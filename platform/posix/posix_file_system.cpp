@@ -16,20 +16,22 @@ namespace {
 // Closes a descriptor on every path out of a function.
 class FileDescriptor {
   public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd, PosixCalls& calls = PosixCalls::System())
+        : fd_(fd), calls_(calls) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
         if (fd_ >= 0)
-            ::close(fd_);
+            ::close(fd_);  // nothing to report on the way out of a failure
     }
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
     // Closes now, so that a failing close can be reported.
-    int Close() { return ::close(std::exchange(fd_, -1)); }
+    int Close() { return calls_.Close(std::exchange(fd_, -1)); }
 
   private:
     int fd_;
+    PosixCalls& calls_;
 };
 
 FileStatus ErrnoStatus(int error, std::string_view what, const std::string& path) {
@@ -60,10 +62,11 @@ FileStatus ReadFully(int fd, const std::string& path, std::uint64_t count,
     return {};
 }
 
-FileStatus WriteFully(int fd, const std::string& path, std::span<const std::uint8_t> bytes) {
+FileStatus WriteFully(PosixCalls& calls, int fd, const std::string& path,
+                      std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t put = calls.Write(fd, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
@@ -109,13 +112,13 @@ FileStatus PosixFileSystem::ReplaceFile(std::string_view hostPath,
     // mkstemp makes a unique name in the same folder, so the rename below cannot cross file
     // systems and no other writer's temporary file is touched.
     std::string temporary = path + ".XXXXXX";
-    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC), calls_);
     if (!file.Valid())
         return ErrnoStatus(errno, "cannot create", path);
 
     FileStatus status;
     for (std::span<const std::uint8_t> piece : pieces) {
-        status = WriteFully(file.Get(), temporary, piece);
+        status = WriteFully(calls_, file.Get(), temporary, piece);
         if (!status.Ok())
             break;
     }
@@ -123,12 +126,12 @@ FileStatus PosixFileSystem::ReplaceFile(std::string_view hostPath,
     if (status.Ok() && ::fchmod(file.Get(), 0644) != 0) {
         status = ErrnoStatus(errno, "cannot set permissions of", temporary);
     }
-    if (status.Ok() && ::fsync(file.Get()) != 0) {
+    if (status.Ok() && calls_.Fsync(file.Get()) != 0) {
         status = ErrnoStatus(errno, "cannot flush", temporary);
     }
     if (status.Ok() && file.Close() != 0)
         status = ErrnoStatus(errno, "cannot close", temporary);
-    if (status.Ok() && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (status.Ok() && calls_.Rename(temporary.c_str(), path.c_str()) != 0) {
         status = ErrnoStatus(errno, "cannot replace", path);
     }
     if (!status.Ok())

@@ -515,6 +515,23 @@ void SimMixer::ClearFailures() {
     state_->failures.Clear();
 }
 
+void SimMixer::Disappear() {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> lines;  // device, line id
+    {
+        std::lock_guard lock(state_->mutex);
+        for (MixerCall call : kAllMixerCalls) {
+            if (call != MixerCall::Close)
+                state_->failures.Fail(call, MixerResult::NoDriver, 0, kEveryTime);
+        }
+        for (std::uint32_t device = 0; device < state_->topology.devices.size(); ++device) {
+            ForEachLine(state_->topology.devices[device],
+                        [&](const LineRef& ref) { lines.emplace_back(device, ref.line->id); });
+        }
+    }
+    for (const auto& [device, line] : lines)
+        Notify(device, MixerChange::Line, line);
+}
+
 void SimMixer::SetViolationHandler(RuleViolationHandler handler) {
     std::lock_guard lock(state_->mutex);
     state_->onViolation = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);

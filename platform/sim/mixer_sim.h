@@ -92,6 +92,10 @@ class SimMixer : public Mixer {
     void FailCall(MixerCall call, MixerResult result, std::uint32_t afterCalls = 0,
                   std::uint32_t times = 1);
     void ClearFailures();
+    // The mixer goes away, as a USB headset pulled out or a sound server stopped: every call
+    // but Close answers NoDriver from now on (GetNumDevs: 0), and every open handle hears that
+    // each of its device's lines changed. Thread: any.
+    void Disappear();
     void SetViolationHandler(RuleViolationHandler handler);
 
     // A change made by another program: replaces the control's values (laid out as in

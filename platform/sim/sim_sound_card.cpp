@@ -287,6 +287,11 @@ void SimSoundCard::BreakOpenDevices() {
         core_.DeliverPending(lock);
 }
 
+void SimSoundCard::StallDevices(bool stalled) {
+    std::lock_guard lock(core_.Mutex());
+    stalled_ = stalled;
+}
+
 void SimSoundCard::SetViolationHandler(RuleViolationHandler handler) {
     std::lock_guard lock(core_.Mutex());
     onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
@@ -402,6 +407,8 @@ void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds pe
 
 void SimSoundCard::AdvanceLocked(std::uint64_t micros) {
     nowMicros_ += micros;
+    if (stalled_)
+        return;
     for (InputPump* pump : std::vector<InputPump*>(inputs_)) {
         if (!pump->stream.Recording())
             continue;

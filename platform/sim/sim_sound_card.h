@@ -85,6 +85,10 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     // Every open device stops working, as when a sound server goes away: their buffers come
     // back at once, and the calls that need a device answer NoDriver until they are closed.
     void BreakOpenDevices();
+    // While stalled, time passes but the devices record and play nothing: no buffer fills or
+    // ends by itself (a device whose callback never comes). Stop and Reset still hand buffers
+    // back.
+    void StallDevices(bool stalled);
     void SetViolationHandler(RuleViolationHandler handler);
     void SetMicSignal(MicSignal signal);
 
@@ -159,6 +163,7 @@ class SimSoundCard final : public AudioSystem, public SimClock::Part {
     std::vector<InputPump*> inputs_;  // the open devices' pumps, in the order they opened
     std::vector<OutputPump*> outputs_;
     bool threaded_ = false;
+    bool stalled_ = false;
 
     Devices inputDevices_{*this, WaveDirection::In};
     Devices outputDevices_{*this, WaveDirection::Out};

@@ -65,7 +65,8 @@ class TransactionGuard {
 
 }  // namespace
 
-SqliteRegistry::SqliteRegistry(std::string filePath) : filePath_(std::move(filePath)) {}
+SqliteRegistry::SqliteRegistry(std::string filePath, int busyTimeoutMs)
+    : filePath_(std::move(filePath)), busyTimeoutMs_(busyTimeoutMs) {}
 
 std::string SqliteRegistry::LastError() const {
     std::lock_guard lock(errorMutex_);
@@ -127,7 +128,7 @@ RegResult SqliteRegistry::Connect(Connection kind, SqliteDatabase& db) {
     if (int code = db.Open(filePath_, flags); code != SQLITE_OK) {
         return Failure(db, code, "open");
     }
-    sqlite3_busy_timeout(db.Get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(db.Get(), busyTimeoutMs_);
     return RegResult::Success;
 }
 

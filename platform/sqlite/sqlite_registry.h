@@ -25,7 +25,8 @@ class SqliteRegistry : public RegistryStore {
     static constexpr int kSchemaVersion = 1;
 
     // An empty filePath means there is no place for a store: every call gives BadDatabase.
-    explicit SqliteRegistry(std::string filePath);
+    // busyTimeoutMs: how long a call waits for another process's write lock (tests shorten it).
+    explicit SqliteRegistry(std::string filePath, int busyTimeoutMs = kBusyTimeoutMs);
 
     const std::string& FilePath() const { return filePath_; }
 
@@ -64,6 +65,7 @@ class SqliteRegistry : public RegistryStore {
     RegResult Failure(RegResult result, std::string text);
 
     std::string filePath_;
+    int busyTimeoutMs_ = kBusyTimeoutMs;
     mutable std::mutex errorMutex_;
     std::string lastError_;
 };

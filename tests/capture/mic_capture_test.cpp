@@ -22,7 +22,9 @@ using zav::platform::MmResult;
 using zav::platform::RegistryKey;
 using zav::platform::RegResult;
 using zav::platform::ValueType;
+using zav::platform::WaveHeader;
 using zav::platform::WaveInCaps;
+using zav::platform::WaveInHandle;
 using zav::platform::sim::DefaultSimInputCaps;
 using zav::platform::sim::ManualDispatcher;
 using zav::platform::sim::MemoryRegistry;
@@ -386,6 +388,91 @@ TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
     capture.Close();
     EXPECT_FALSE(capture.IsOpen());
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
+}
+
+TEST(MicCaptureClose, AnEngineGoneWhileItsDeviceWouldNotCloseLeavesTheDeviceValidMemory) {
+    Rig rig(LoudCard());
+    capture_test::ViolationLog broken;
+    broken.Attach(rig.card);  // the device is left open, and the card says so at its end
+    rig.Make();
+    rig.OpenAndStart();
+    rig.Run(300);
+    rig.card.FailCall(SimCall::WaveInClose, MmResult::Error, 0, zav::platform::sim::kEveryTime);
+    rig.capture.reset();  // the dialog goes; Close fails again in the destructor
+    // The device goes on filling the buffers it holds, and its callbacks reach no engine.
+    // Under AddressSanitizer a freed buffer or engine would show here.
+    rig.card.AdvanceBy(1000);
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.card.OpenInputCount(), 1u);
+}
+
+// A backend that hands the buffers of a reset back on the calling thread, at once, and
+// refuses the fifth buffer queued.
+class EagerResetWaveIn : public zav::platform::WaveInApi {
+  public:
+    std::uint32_t GetNumDevs() override { return 1; }
+    MmResult GetDevCaps(std::uint32_t, zav::platform::WaveInCaps& caps) override {
+        caps = zav::platform::sim::DefaultSimInputCaps();
+        return MmResult::NoError;
+    }
+    MmResult Open(WaveInHandle& handle, std::uint32_t, const zav::platform::PcmWaveFormat&,
+                  zav::platform::WaveInCallback callback) override {
+        callback_ = std::move(callback);
+        handle = WaveInHandle{1};
+        return MmResult::NoError;
+    }
+    MmResult PrepareHeader(WaveInHandle, WaveHeader& header) override {
+        header.flags |= zav::platform::kWaveHeaderPrepared;
+        return MmResult::NoError;
+    }
+    MmResult UnprepareHeader(WaveInHandle, WaveHeader& header) override {
+        header.flags &= ~std::uint32_t{zav::platform::kWaveHeaderPrepared};
+        return MmResult::NoError;
+    }
+    MmResult AddBuffer(WaveInHandle, WaveHeader& header) override {
+        if (queued_.size() == 4)
+            return MmResult::NoMem;
+        queued_.push_back(&header);
+        return MmResult::NoError;
+    }
+    MmResult Start(WaveInHandle) override { return MmResult::NoError; }
+    MmResult Stop(WaveInHandle) override { return MmResult::NoError; }
+    MmResult Reset(WaveInHandle handle) override {
+        std::vector<WaveHeader*> back;
+        back.swap(queued_);
+        for (WaveHeader* header : back)
+            callback_(handle, zav::platform::WaveMessage::InData, header);
+        ++resets;
+        return MmResult::NoError;
+    }
+    MmResult GetPosition(WaveInHandle, std::uint32_t& bytes) override {
+        bytes = 0;
+        return MmResult::NoError;
+    }
+    MmResult Close(WaveInHandle) override { return MmResult::NoError; }
+    MmResult GetErrorText(MmResult, std::string& text) override {
+        text.clear();
+        return MmResult::BadErrNum;
+    }
+
+    int resets = 0;
+
+  private:
+    zav::platform::WaveInCallback callback_;
+    std::vector<WaveHeader*> queued_;
+};
+
+TEST(MicCaptureStart, AFailedQueueResetsWithoutHoldingTheEnginesLock) {
+    EagerResetWaveIn waveIn;
+    MemoryRegistry registry;
+    ManualDispatcher dispatcher;
+    CMicCapture capture(waveIn, registry, MicNotifyWindow{&dispatcher, {}});
+    ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
+    // The reset's callbacks run here, on this thread: with the lock held they would deadlock.
+    EXPECT_EQ(capture.Start(), MmResult::NoMem);
+    EXPECT_EQ(waveIn.resets, 1);
+    EXPECT_EQ(capture.Stage(), CaptureStage::QueueFailed);
+    dispatcher.RunPending();  // the buffers' messages find them gone and are dropped
 }
 
 }  // namespace

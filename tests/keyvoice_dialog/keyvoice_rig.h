@@ -47,7 +47,7 @@ inline std::vector<std::int16_t> Tone(double seconds, double hertz, double ampli
 }
 
 // Writes samples as a .wax file, as the host product's sounds and KeyVoice's recordings are.
-inline void PutWax(sim::MemoryFileSystem& files, std::string_view path,
+inline void PutWax(platform::FileSystem& files, std::string_view path,
                    const std::vector<std::int16_t>& samples) {
     Sound sound(kRecordingFormat, samples.size());
     std::ranges::copy(samples, sound.Samples().begin());
@@ -110,12 +110,16 @@ class KeyVoiceRig {
         clock.Detach(card);
     }
 
-    // DataPath and ZavSysPath, the six built-in sounds of the "f" set, no setup file.
-    void Install() {
-        SetValue(store, "DataPath", kDataPath);
-        SetValue(store, "ZavSysPath", kSysPath);
+    // DataPath and ZavSysPath, the six built-in sounds of the "f" set, no setup file; by
+    // default in the rig's own store and files, or in others that the test gives.
+    void Install(platform::RegistryStore* into = nullptr, platform::FileSystem* filesInto = nullptr,
+                 std::string_view dataPath = kDataPath, std::string_view sysPath = kSysPath) {
+        platform::RegistryStore& where = into != nullptr ? *into : store;
+        platform::FileSystem& fileWhere = filesInto != nullptr ? *filesInto : files;
+        SetValue(where, "DataPath", dataPath);
+        SetValue(where, "ZavSysPath", sysPath);
         for (int slot = 0; slot < kBuiltinSlotCount; ++slot) {
-            PutWax(files, std::string(kDataPath) + BuiltinFileName(slot, kDefaultSoundVariant),
+            PutWax(fileWhere, std::string(dataPath) + BuiltinFileName(slot, kDefaultSoundVariant),
                    BuiltinTone(slot));
         }
     }
@@ -127,7 +131,14 @@ class KeyVoiceRig {
         return window->Open();
     }
     KeyVoiceServices Services() {
-        return {card, mixer, timer, store, files, dispatcher, runner, allocator};
+        return {card,
+                mixer,
+                timer,
+                storeInUse != nullptr ? *storeInUse : store,
+                filesInUse != nullptr ? *filesInUse : files,
+                dispatcher,
+                runner,
+                allocator};
     }
 
     void Advance(std::uint64_t milliseconds) { clock.Advance(milliseconds); }
@@ -166,6 +177,8 @@ class KeyVoiceRig {
     sim::RecordingMessageBoxes boxes;
     sim::FakeDialogRunner runner{boxes};
     RecordBufferAllocator allocator;
+    platform::RegistryStore* storeInUse = nullptr;  // the dialog's, when not the rig's own
+    platform::FileSystem* filesInUse = nullptr;
     std::unique_ptr<CKeyVoiceDlg> dialog;
     std::unique_ptr<sim::FakeDialog> window;
 };

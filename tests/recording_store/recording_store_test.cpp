@@ -172,17 +172,20 @@ TEST_F(RecordingStoreTest, ClassDigitsFollowTheAnalysisOfTheWholeBuffer) {
     }
 }
 
-TEST_F(RecordingStoreTest, StoresKeySixBeforeKeyZeroAndEachValueAfterItsFile) {
+TEST_F(RecordingStoreTest, StoresKeySixBeforeKeyZeroAndEachValueAfterItsFileUnderAPendingMark) {
     SetValue("ZavSysPath", kSysPath);
     Record(4, Sine(kRecordSamples, 200, 1000));
     Record(0, Sine(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 
-    EXPECT_EQ(files.log,
-              (std::vector<std::string>{"write C:\\APPS\\SYS\\cfff6.wax after ZavSysPath",
-                                        "write C:\\APPS\\SYS\\cfff0.wax after ZavSysPath "
-                                        "Key6Info"}));
+    // Each file is written while its slot's pending mark is set, and before its value.
+    EXPECT_EQ(files.log, (std::vector<std::string>{
+                             "write C:\\APPS\\SYS\\cfff6.wax after ZavSysPath Key6Pending",
+                             "write C:\\APPS\\SYS\\cfff0.wax after ZavSysPath Key6Info "
+                             "Key0Pending"}));
+    EXPECT_FALSE(Value("Key6Pending").has_value());  // gone once the value is written
+    EXPECT_FALSE(Value("Key0Pending").has_value());
     EXPECT_EQ(Value("Key6Info"), "0,0,C:\\APPS\\SYS\\cfff6.wax");
     EXPECT_EQ(Value("Key0Info"), "0,0,C:\\APPS\\SYS\\cfff0.wax");
     EXPECT_FALSE(Value("Key7Info").has_value());
