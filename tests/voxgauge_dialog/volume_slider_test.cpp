@@ -127,6 +127,31 @@ TEST(VolumeSlider, WithoutAnyMixerTheDialogStillRuns) {
     EXPECT_FALSE(rig.StoreHasKey());
 }
 
+TEST(VolumeSlider, AMixerThatGoesAwayKeepsTheEarlierSnapshotAndTheDialogRunning) {
+    Rig rig({.inputs = {sim::DefaultSimInputCaps()},
+             .outputs = {sim::DefaultSimOutputCaps()},
+             .fullDuplex = true,
+             .mic = SteadyVoice()});
+    {
+        platform::RegistryKey key;
+        rig.store.CreateKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath,
+                            platform::Access::All, key);
+        key.Set(voxgauge::kMicEnvValueName, platform::ValueType::Binary,
+                std::vector<std::uint8_t>(20, 0x5A));
+    }
+    ASSERT_TRUE(rig.window.Open());
+    rig.Run(300);
+    rig.mixer.Disappear();
+    rig.Run(300);  // its line changes arrive: no volume can be read any more
+    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 1234);
+    rig.Run(300);
+    EXPECT_GT(rig.Gauge().value, 0);  // the capture goes on
+    EXPECT_TRUE(rig.window.Click(platform::kIdOk));
+    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+    // Nothing could be read for a new snapshot: the earlier one stays.
+    EXPECT_EQ(rig.StoredMicEnv()->data, std::vector<std::uint8_t>(20, 0x5A));
+}
+
 TEST(VolumeSlider, NotificationsAfterTheWindowIsGoneMoveNothing) {
     Rig rig;
     ASSERT_TRUE(rig.window.Open());
