@@ -54,6 +54,13 @@ void CKeyVoiceDlg::RestoreHeader() {
     currentHeader_->wave.bufferLength = currentHeaderRange_->Size();
 }
 
+void CKeyVoiceDlg::ReleaseHeader() {
+    RestoreHeader();
+    // The run is over: the sound may be erased or replaced before the next one begins.
+    currentHeader_ = nullptr;
+    currentHeaderRange_ = nullptr;
+}
+
 void CKeyVoiceDlg::SetSliderToMaximum() {
     View().SetSliderPos(kIdcPosition, View().GetSliderRangeMax(kIdcPosition), true);
 }
@@ -84,7 +91,7 @@ void CKeyVoiceDlg::ReturnToIdle(std::int32_t keyIndex) {
     progress_.Kill();
     CloseDevice();
     EndRun();
-    RestoreHeader();
+    ReleaseHeader();
     if (keyIndex >= 0 && keyIndex < kKeyCount)
         slots_.keyState[static_cast<std::size_t>(keyIndex)].store(KeyState::Idle);
     RefreshKeyButtons(true);
@@ -95,7 +102,7 @@ void CKeyVoiceDlg::AbortEngine() {
     progress_.Kill();
     CloseDevice();
     EndRun();
-    RestoreHeader();
+    ReleaseHeader();
     for (auto& state : slots_.keyState)
         state.store(KeyState::Idle);
 }

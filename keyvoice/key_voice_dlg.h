@@ -144,6 +144,7 @@ class CKeyVoiceDlg : public zav::platform::DialogHandler {
     std::uint32_t StretchBytes(std::uint32_t position) const;
     // The current sound's header back over its whole buffer (undoing PLAY's advance).
     void RestoreHeader();
+    void ReleaseHeader();
     // Reset, unprepare and close the device that plays or records, if one is open.
     void CloseDevice();
     // After a failed start: the key back to Idle with its idle buttons, no timer, the header

@@ -118,10 +118,13 @@ void CKeyVoiceDlg::OnStop() {
             // The device still holds the buffer: its header is put back, and the buttons come
             // back, when it has handed the buffer back (OnRecordingDone).
             return;
-        default:
+        case KeyState::Stopping:
+            // A take already stopped: the device still holds its buffer.
+            return;
+        case KeyState::Idle:
             break;
     }
-    RestoreHeader();
+    ReleaseHeader();
     RefreshKeyButtons(true);
 }
 

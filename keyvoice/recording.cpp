@@ -131,7 +131,7 @@ void CKeyVoiceDlg::OnRecordingDone(std::uint32_t run) {
     analysers_.recordAnalyser.Normalise(slot.record->Samples());
     slots_.keyState[static_cast<std::size_t>(key)].store(KeyState::Idle);
     // The device has handed the buffer back: now its header may change.
-    RestoreHeader();
+    ReleaseHeader();
     RefreshKeyButtons(true);
     meter_.SetLevel(0);
     if (!stoppedByUser) {

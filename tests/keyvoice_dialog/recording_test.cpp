@@ -92,6 +92,8 @@ TEST(Recording, StopAfterOneSecondKeepsTheNormalisedZeroFillAsTheTail) {
     rig.Advance(1000);
     ASSERT_TRUE(rig.Click(kIdcStop));
     EXPECT_FALSE(rig.Enabled(kIdcPlay));  // until the device has handed the buffer back
+    rig.Click(kIdcStop);                  // a second STOP changes nothing meanwhile
+    EXPECT_FALSE(rig.Enabled(kIdcPlay) || rig.Enabled(kIdcRec) || rig.Enabled(kIdcKey1));
     rig.Advance(10);
     EXPECT_EQ(rig.dialog->StateOfKey(rig.dialog->CurrentKey()), KeyState::Idle);
     const std::vector<std::int16_t> recorded = RecordedSamples(rig, 3);

@@ -1,0 +1,99 @@
+#pragma once
+// What a random user's session needs whatever program it plays with: the seed and the number of
+// actions (from the environment), the dice, the rule violations that the simulated parts report
+// from their own threads, and the tally of what the user did with a trail of the last actions
+// for a failure's message.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/rule_violation.h"
+
+namespace random_user {
+
+// ZAV_RANDOM_SEED when it holds a number, else a fresh seed from std::random_device.
+std::uint32_t SeedFromEnvironment();
+// ZAV_RANDOM_ACTIONS when it holds a number above 0, else fallback.
+std::uint64_t ActionsFromEnvironment(std::uint64_t fallback);
+
+// The user's random choices. Thread: one at a time (the test thread, or the dialog thread while
+// the test thread waits for it).
+class Dice {
+  public:
+    explicit Dice(std::uint32_t seed) : engine_(seed) {}
+
+    bool Chance(double probability);
+    // A number from low to high, both included.
+    int Between(int low, int high);
+    // An index into weights, chosen in proportion to them; at least one must be above 0.
+    std::size_t Weighted(std::span<const double> weights);
+    template <typename T>
+    const T& PickFrom(std::span<const T> items) {
+        return items[static_cast<std::size_t>(Between(0, static_cast<int>(items.size()) - 1))];
+    }
+    // The moment of the next action: mostly at once, sometimes after a pause of a fraction of a
+    // millisecond, so that the devices' and timer's threads move in between.
+    void PauseBeforeAction();
+    std::uint32_t NextSeed() { return static_cast<std::uint32_t>(engine_()); }
+
+  private:
+    std::mt19937 engine_;
+};
+
+// Collects what the simulated card, mixer and dispatcher report as broken rules.
+// Thread: any.
+class ViolationLog {
+  public:
+    // The handler to install in a part; source names the part in the message.
+    zav::platform::sim::RuleViolationHandler Handler(std::string_view source);
+    std::size_t Count() const { return count_.load(); }
+    // The first violation, "" while there is none.
+    std::string First() const;
+
+  private:
+    std::atomic<std::size_t> count_{0};
+    mutable std::mutex mutex_;
+    std::string first_;
+};
+
+// How often the user did each kind of action (accepted by the dialog or refused, as a click on
+// a button that turned disabled in between is), the dialogs run, and the last actions.
+// Thread: one at a time, as Dice.
+class Tally {
+  public:
+    static constexpr std::size_t kTrailLength = 24;
+
+    explicit Tally(std::span<const std::string_view> kindNames);
+
+    void Count(std::size_t kind, bool accepted, std::string detail);
+    void DialogStarted() { ++dialogs_; }
+    // Adds a line to the trail that is not an action (a dialog's start or end).
+    void Note(std::string text);
+
+    std::uint64_t Actions() const { return actions_; }
+    std::uint64_t Dialogs() const { return dialogs_; }
+    std::uint64_t Accepted(std::size_t kind) const { return accepted_[kind]; }
+    // The last actions, oldest first, one a line.
+    std::string Trail() const;
+    // Actions per second, the counts of each kind and the dialogs, for the log.
+    std::string Report(std::string_view program, std::chrono::duration<double> elapsed) const;
+
+  private:
+    std::vector<std::string_view> names_;
+    std::vector<std::uint64_t> accepted_;
+    std::vector<std::uint64_t> refused_;
+    std::uint64_t actions_ = 0;
+    std::uint64_t dialogs_ = 0;
+    std::array<std::string, kTrailLength> trail_;
+    std::size_t trailNext_ = 0;
+};
+
+}  // namespace random_user
