@@ -179,8 +179,9 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
     std::string spread;
     for (int count : newKeysCounted)
         spread += std::to_string(count) + " ";
-    std::printf("store crash: %d runs; runs by keys found new (0 to 5): %s; a whole store took %lld us\n",
-                kRuns, spread.c_str(), static_cast<long long>(span.count()));
+    std::printf(
+        "store crash: %d runs; runs by keys found new (0 to 5): %s; a whole store took %lld us\n",
+        kRuns, spread.c_str(), static_cast<long long>(span.count()));
     EXPECT_GT(newKeysCounted.front() + newKeysCounted.back(), 0);
     int inBetween = 0;
     for (std::size_t keys = 1; keys < keyvoice::kRecordableSlotCount; ++keys)
