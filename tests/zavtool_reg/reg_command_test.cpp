@@ -312,10 +312,11 @@ class FailingOnValue : public zav::platform::sim::MemoryRegistry {
     bool failing_ = false;
 };
 
+// B is deleted and made again as b: the key put back spells it B, as before.
 TEST_F(RegCommand, AStoreFailingHalfWayThroughAnImportIsPutBack) {
     PutFile("in.reg", "REGEDIT4\r\n" + std::string(kSection) +
-                          "\r\n\"A\"=\"new a\"\r\n\"B\"=-\r\n\"C\"=\"new c\"\r\n"
-                          "\"D\"=\"new d\"\r\n");
+                          "\r\n\"A\"=\"new a\"\r\n\"B\"=-\r\n\"b\"=\"respelled b\"\r\n"
+                          "\"C\"=\"new c\"\r\n\"D\"=\"new d\"\r\n");
     for (bool sticky : {false, true}) {
         SCOPED_TRACE(sticky ? "the restore fails too" : "the restore works");
         FailingOnValue store;

@@ -199,15 +199,18 @@ ExitStatus Delete(CommandContext& context) {
 }
 
 // Puts the key's values back as they were before an import that failed half-way. Values keep
-// their bytes; one that was deleted and restored moves to the end of the list.
+// their bytes and their spelling; one that was deleted and restored moves to the end of the
+// list.
 bool Restore(RegistryKey& key, const std::vector<NamedValue>& before) {
     std::vector<NamedValue> now;
     if (key.List(now) != RegResult::Success)
         return false;
     bool restored = true;
     for (const NamedValue& current : now) {
+        // Setting a value keeps the spelling it was created with, so one that the import
+        // deleted and created again in other letters goes first and comes back as it was.
         const bool existed = std::any_of(before.begin(), before.end(), [&](const NamedValue& old) {
-            return FoldName(old.name) == FoldName(current.name);
+            return old.name == current.name;
         });
         if (!existed)
             restored = key.Delete(current.name) == RegResult::Success && restored;
