@@ -57,6 +57,12 @@ constexpr std::string_view kInstructions =
 
 constexpr std::uint32_t kIconButton = kStyleTabStop | kStyleShowIcon;
 
+// Labels that also name, for assistive tools, the control they stand beside. The position
+// slider's neighbour ("2.00 sec") is its length, not its name, so it is named on its own.
+constexpr std::string_view kRecordVolumeLabel = "Record Volume";
+constexpr std::string_view kMeterLabel = "Volume";
+constexpr std::string_view kPositionName = "Position";
+
 constexpr ControlTemplate Key(int id, std::string_view text, int x) {
     return {Kind::PushButton, id, text, {x, 66, 16, 16}, kStyleTabStop, nullptr};
 }
@@ -87,10 +93,17 @@ constexpr std::array<ControlTemplate, 34> kKeyVoiceControls{{
      kIdcRecordVolume,
      "",
      {253, 45, 27, 75},
-     kStyleTicksBothSides | kStyleTransparent,
-     nullptr},
-    {Kind::TrackbarHorizontal, kIdcPosition, "", {12, 114, 177, 24}, kStyleTicksBothSides, nullptr},
-    Label(Kind::StaticCentre, "Record Volume", {254, 135, 25, 17}),
+     kStyleTicksBothSides | kStyleTransparent | kStyleTabStop,
+     nullptr,
+     kRecordVolumeLabel},
+    {Kind::TrackbarHorizontal,
+     kIdcPosition,
+     "",
+     {12, 114, 177, 24},
+     kStyleTicksBothSides | kStyleTabStop,
+     nullptr,
+     kPositionName},
+    Label(Kind::StaticCentre, kRecordVolumeLabel, {254, 135, 25, 17}),
     Label(Kind::GroupBox, "", {6, 6, 305, 154}),
     Label(Kind::StaticLeft, kInstructions, {13, 19, 234, 28}),
     Label(Kind::StaticLeft, "Whistle", {13, 88, 24, 13}),
@@ -100,8 +113,8 @@ constexpr std::array<ControlTemplate, 34> kKeyVoiceControls{{
     Label(Kind::GroupBox, "Contactee Sounds", {145, 50, 105, 61}),
     Label(Kind::GroupBox, "Sounds of Zav", {10, 50, 132, 61}),
     Label(Kind::StaticLeft, "2.00 sec", {191, 120, 35, 13}),
-    {Kind::StaticSunken, kIdcMeterFrame, "", {289, 42, 15, 85}, kStyleNone, nullptr},
-    Label(Kind::StaticCentre, "Volume", {284, 135, 25, 12}),
+    {Kind::StaticSunken, kIdcMeterFrame, "", {289, 42, 15, 85}, kStyleNone, nullptr, kMeterLabel},
+    Label(Kind::StaticCentre, kMeterLabel, {284, 135, 25, 12}),
     Label(Kind::StaticLeft, "------", {60, 88, 12, 11}),
     Label(Kind::StaticLeft, "------", {100, 88, 12, 12}),
     Label(Kind::StaticCentre, "High", {259, 33, 15, 8}),

@@ -38,6 +38,10 @@ constexpr std::string_view kInstructions =
     "\"Just Right !\".  You can adjust the microphone volume using the slider control below.";
 
 constexpr std::string_view kDialogFont = "MS Sans Serif";
+// The label under the slider, which also names the slider for assistive tools.
+constexpr std::string_view kMicVolumeLabel = "Microphone Volume";
+// The gauge has no label of its own; the words around it name its ends.
+constexpr std::string_view kGaugeName = "Voice Level";
 constexpr std::uint32_t kVolumeSliderStyle =
     kStyleTicksBothSides | kStyleSelectionRange | kStyleTabStop;
 
@@ -59,13 +63,19 @@ constexpr IconDrawing kMainFrame{kIdrMainFrame, 32, kMainFrameShapes};
 // Template 102, in template order (the tab order).
 constexpr std::array<ControlTemplate, 10> kMicSetupControls{{
     {Kind::DefaultPushButton, kIdOk, "OK", {175, 183, 50, 14}, kStyleTabStop, nullptr},
-    {Kind::TrackbarHorizontal, kIdcMicVolume, "", {58, 150, 114, 21}, kVolumeSliderStyle, nullptr},
+    {Kind::TrackbarHorizontal,
+     kIdcMicVolume,
+     "",
+     {58, 150, 114, 21},
+     kVolumeSliderStyle,
+     nullptr,
+     kMicVolumeLabel},
     {Kind::StaticLeft, kIdStatic, "Just Right !", {99, 12, 36, 8}, kStyleNone, nullptr},
     {Kind::StaticLeft, kIdStatic, "- Too Loud", {176, 63, 38, 10}, kStyleNone, nullptr},
     {Kind::StaticLeft, kIdStatic, "Too Quiet -", {15, 63, 38, 10}, kStyleNone, nullptr},
     {Kind::StaticLeft, kIdStatic, kInstructions, {19, 111, 191, 31}, kStyleNone, nullptr},
-    {Kind::StaticCentre, kIdStatic, "Microphone Volume", {53, 172, 117, 8}, kStyleNone, nullptr},
-    {Kind::Gauge, kIdcLevelGauge, "", {55, 26, 118, 74}, kStyleTabStop, nullptr},
+    {Kind::StaticCentre, kIdStatic, kMicVolumeLabel, {53, 172, 117, 8}, kStyleNone, nullptr},
+    {Kind::Gauge, kIdcLevelGauge, "", {55, 26, 118, 74}, kStyleTabStop, nullptr, kGaugeName},
     {Kind::StaticLeft, kIdStatic, "min", {61, 143, 12, 8}, kStyleNone, nullptr},
     {Kind::StaticLeft, kIdStatic, "max", {156, 143, 14, 8}, kStyleNone, nullptr},
 }};

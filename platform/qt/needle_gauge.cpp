@@ -4,10 +4,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
+
+#include "platform/qt/accessible_level.h"
 
 namespace zav::platform::qt {
 
@@ -16,6 +19,7 @@ namespace {
 constexpr double kStartDegrees = 150.0;  // value 0
 constexpr double kSweepDegrees = 120.0;  // to value 15, clockwise
 constexpr int kGlideMs = 120;
+constexpr int kFocusInset = 4;  // inside the face's rounded edge
 
 // The coloured band, in value units: quiet, just right, loud, too loud.
 struct Zone {
@@ -64,7 +68,10 @@ void NeedleGauge::SetValue(int value) {
     const int clamped = std::clamp(value, kMinimum, kMaximum);
     if (clamped == value_ && glide_.state() != QAbstractAnimation::Running)
         return;
+    const bool changed = clamped != value_;
     value_ = clamped;
+    if (changed)
+        AnnounceLevel(*this, value_);
     glide_.stop();
     if (!isVisible()) {
         needle_ = value_;
@@ -154,6 +161,13 @@ void NeedleGauge::paintEvent(QPaintEvent*) {
     hubShade.setColorAt(1.0, kNeedle);
     painter.setBrush(hubShade);
     painter.drawEllipse(pivot, hub, hub);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 }  // namespace zav::platform::qt

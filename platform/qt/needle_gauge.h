@@ -4,28 +4,30 @@
 // top where the voice is just right. The labels stand around it as separate controls.
 //
 // The needle glides to a new value over a short moment instead of jumping, so that a level
-// that changes ten times a second reads calmly; value() is always the value last set.
+// that changes ten times a second reads calmly; value() is always the value last set, and it is
+// the level assistive tools read. It takes the focus when the dialog gives it a tab stop, and
+// then shows a focus frame.
 //
 // Thread: GUI.
 
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include "platform/qt/level_display.h"
+
 namespace zav::platform::qt {
 
-class NeedleGauge : public QWidget {
+class NeedleGauge : public QWidget, public LevelDisplay {
     Q_OBJECT
     Q_PROPERTY(int value READ Value WRITE SetValue)
 
   public:
-    static constexpr int kMinimum = 0;
-    static constexpr int kMaximum = 15;
-
     explicit NeedleGauge(QWidget* parent = nullptr);
 
     int Value() const { return value_; }
     // Values outside 0 to 15 are held at the nearer end.
     void SetValue(int value);
+    int ShownLevel() const override { return value_; }
 
     // Where the needle is drawn now, in value units (between the old and the new value while it
     // glides).

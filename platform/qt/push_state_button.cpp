@@ -3,6 +3,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include "platform/qt/accessible_push_button.h"
+
 namespace zav::platform::qt {
 
 PushStateButton::PushStateButton(QWidget* parent) : QPushButton(parent) {}
@@ -12,6 +14,7 @@ void PushStateButton::SetPushedIn(bool pushed) {
         return;
     pushedIn_ = pushed;
     update();
+    AnnouncePushedIn(*this);
 }
 
 void PushStateButton::paintEvent(QPaintEvent*) {

@@ -2,6 +2,7 @@
 // A push button that the program can hold drawn pushed in (BM_SETSTATE). Qt's own "down" state
 // is the mouse's: it is cleared when the button loses the focus or is disabled. The state kept
 // here lasts until the program sets it back, and the button paints itself sunken from it.
+// Assistive tools read it as pressed and "selected" (AccessiblePushButton).
 //
 // Thread: GUI.
 

@@ -1,5 +1,7 @@
 #include "platform/qt/qt_application.h"
 
+#include <array>
+
 #include <QApplication>
 #include <QString>
 
@@ -8,18 +10,31 @@
 
 namespace zav::platform::qt {
 
-struct QtApplication::Parts {
-    Parts(int& argc, char** argv) : application(argc, argv) {}
+namespace {
 
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+struct QtApplication::Parts {
+    explicit Parts(char* programPath)
+        : arguments{programPath, nullptr}, application(argumentCount, arguments.data()) {}
+
+    // QApplication keeps references to both for its whole life.
+    int argumentCount = 1;
+    std::array<char*, 2> arguments;
     QApplication application;
     QtDispatcher dispatcher;  // after the application: its queue lives on the GUI thread
     QtDialogRunner runner;
 };
 
-QtApplication::QtApplication(int& argc, char** argv, std::string_view applicationName) {
-    QApplication::setApplicationName(
-        QString::fromUtf8(applicationName.data(), static_cast<qsizetype>(applicationName.size())));
-    parts_ = std::make_unique<Parts>(argc, argv);
+QtApplication::QtApplication(char* programPath, ApplicationNames names) {
+    QApplication::setApplicationName(ToQString(names.name));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(ToQString(names.desktopId));
+    parts_ = std::make_unique<Parts>(programPath);
     QApplication::setStyle(QStringLiteral("Fusion"));  // the same look on every desktop
     // The program ends when its dialog's run returns, not when a window closes: a message box
     // shown before the dialog appears is the last window for a moment.

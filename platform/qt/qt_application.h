@@ -13,10 +13,18 @@
 
 namespace zav::platform::qt {
 
+struct ApplicationNames {
+    std::string_view name;       // "VoxGauge": the name the desktop shows for the windows
+    std::string_view desktopId;  // the menu entry's file name without ".desktop"
+};
+
 class QtApplication {
   public:
-    // argc and argv must outlive the object, as QApplication requires.
-    QtApplication(int& argc, char** argv, std::string_view applicationName);
+    // programPath is argv[0]; it must outlive the object, as QApplication requires. The rest of
+    // the command line is not handed to Qt: the programs take no arguments, Qt's own (-platform,
+    // -style ...) included. Check NoDisplay (display_check.h) first: without a display Qt
+    // aborts here.
+    QtApplication(char* programPath, ApplicationNames names);
     ~QtApplication();
     QtApplication(const QtApplication&) = delete;
     QtApplication& operator=(const QtApplication&) = delete;

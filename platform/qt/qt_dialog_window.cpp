@@ -2,19 +2,21 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimerEvent>
+#include <span>
 
+#include "platform/qt/accessible_factory.h"
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/icon_painter.h"
 #include "platform/qt/label_fit.h"
 #include "platform/qt/needle_gauge.h"
 #include "platform/qt/painted_control.h"
 #include "platform/qt/push_state_button.h"
+#include "platform/qt/sunken_frame.h"
 #include "platform/qt/track_bar.h"
 
 namespace zav::platform::qt {
@@ -47,10 +49,15 @@ QRect ToQRect(const PixelRect& rect) {
     return {rect.x, rect.y, rect.width, rect.height};
 }
 
+bool IsLabel(ControlKind kind) {
+    return kind == ControlKind::StaticLeft || kind == ControlKind::StaticCentre;
+}
+
 }  // namespace
 
 QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, DialogHandler& handler, QWidget* owner)
     : QDialog(owner), dialog_(dialog), handler_(handler), boxes_(this) {
+    InstallAccessibleInterfaces();
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(FromUtf8(dialog.caption));
@@ -68,13 +75,16 @@ QtDialogWindow::~QtDialogWindow() {
 
 void QtDialogWindow::BuildControls() {
     QWidget* previousTabStop = nullptr;
+    std::vector<QWidget*> built;
+    built.reserve(dialog_.controls.size());
     for (const ControlTemplate& control : dialog_.controls) {
         QWidget* widget = BuildControl(control);
+        built.push_back(widget);
         widget->setObjectName(QStringLiteral("control%1").arg(control.id));
         if (control.kind != ControlKind::Icon) {
             widget->setGeometry(ToQRect(MapDialogRect(control.rect, baseUnits_)));
         }
-        if (control.kind == ControlKind::StaticLeft || control.kind == ControlKind::StaticCentre)
+        if (IsLabel(control.kind))
             CondenseToFit(*static_cast<QLabel*>(widget));
         if ((control.style & kStyleDisabled) != 0)
             widget->setEnabled(false);
@@ -86,10 +96,28 @@ void QtDialogWindow::BuildControls() {
         } else {
             widget->setFocusPolicy(Qt::NoFocus);
         }
-        if (!control.text.empty())
-            widget->setAccessibleName(StaticText(control.text));
+        const std::string_view name =
+            control.accessibleName.empty() ? control.text : control.accessibleName;
+        if (!name.empty())
+            widget->setAccessibleName(StaticText(name));
         if (control.id != kIdStatic)
             controls_.emplace(control.id, widget);
+    }
+    LinkLabels(built);
+}
+
+void QtDialogWindow::LinkLabels(const std::vector<QWidget*>& built) {
+    const std::span<const ControlTemplate> controls = dialog_.controls;
+    for (std::size_t named = 0; named < controls.size(); ++named) {
+        if (controls[named].accessibleName.empty())
+            continue;
+        const QString name = StaticText(controls[named].accessibleName);
+        for (std::size_t label = 0; label < controls.size(); ++label) {
+            if (IsLabel(controls[label].kind) && StaticText(controls[label].text) == name) {
+                static_cast<QLabel*>(built[label])->setBuddy(built[named]);
+                break;
+            }
+        }
     }
 }
 
@@ -120,14 +148,8 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
                                     : Qt::AlignLeft | Qt::AlignTop);
             return label;
         }
-        case ControlKind::StaticSunken: {
-            auto* frame = new QFrame(this);
-            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            // Its inside shows the dialog's own colour, also over a group box that the style
-            // shades: that is the colour a child drawn into it reads as its background.
-            frame->setAutoFillBackground(true);
-            return frame;
-        }
+        case ControlKind::StaticSunken:
+            return new SunkenFrame(this);
         case ControlKind::GroupBox: {
             auto* group = new QGroupBox(StaticText(control.text), this);
             group->lower();  // a frame around other controls must not take their clicks
@@ -210,13 +232,21 @@ bool QtDialogWindow::SetSliderTic(int id, int position) {
 }
 
 void QtDialogWindow::SetControlValue(int id, int value) {
-    if (auto* gauge = qobject_cast<NeedleGauge*>(ControlWidget(id)))
+    QWidget* widget = ControlWidget(id);
+    if (auto* gauge = qobject_cast<NeedleGauge*>(widget)) {
         gauge->SetValue(value);
+    } else if (auto* frame = qobject_cast<SunkenFrame*>(widget)) {
+        frame->SetLevel(value);
+    }
 }
 
 int QtDialogWindow::GetControlValue(int id) const {
-    const auto* gauge = qobject_cast<const NeedleGauge*>(ControlWidget(id));
-    return gauge == nullptr ? 0 : gauge->Value();
+    const QWidget* widget = ControlWidget(id);
+    if (const auto* gauge = qobject_cast<const NeedleGauge*>(widget))
+        return gauge->Value();
+    if (const auto* frame = qobject_cast<const SunkenFrame*>(widget))
+        return frame->ShownLevel();
+    return 0;
 }
 
 void QtDialogWindow::SetButtonState(int id, bool pushed) {

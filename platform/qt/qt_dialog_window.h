@@ -10,8 +10,11 @@
 //
 // Each control widget is named "control<id>" (for example "control1001") so tests can find it.
 // Every control with a text has that text (without its mnemonic mark) as its accessible name,
-// also the buttons that show an icon instead. Push buttons keep the program's pushed-in state
-// themselves (PushStateButton); a painted child (PaintedControl) covers its frame's client area.
+// also the buttons that show an icon instead; a control that shows none (a trackbar, the gauge,
+// a meter's frame) takes the template's accessibleName, and the label that shows that same text
+// becomes its buddy, so that assistive tools know it as labelled by it. Push buttons keep the
+// program's pushed-in state themselves (PushStateButton); a painted child (PaintedControl)
+// covers its frame's client area, and the frame (SunkenFrame) carries the level it shows.
 //
 // Thread: GUI.
 
@@ -95,6 +98,8 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
 
     void BuildControls();
     QWidget* BuildControl(const ControlTemplate& control);
+    // built: the widget of each template control, in template order.
+    void LinkLabels(const std::vector<QWidget*>& built);
     void OnButtonClicked(int id);
     void OnSystemCommand(std::uint32_t commandId);
 

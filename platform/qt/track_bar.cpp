@@ -52,6 +52,12 @@ void TrackBar::SetPositionQuietly(int position) {
     setValue(position);  // also moves sliderPosition, clamped to the range
 }
 
+void TrackBar::MoveForUser(int position) {
+    setValue(position);  // no slider action: the two notifications below are the report
+    emit UserScrolled(ScrollCode::ThumbPosition);
+    emit UserScrolled(ScrollCode::EndTrack);
+}
+
 void TrackBar::OnAction(int action) {
     switch (static_cast<SliderAction>(action)) {
         case SliderSingleStepAdd:

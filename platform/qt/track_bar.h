@@ -2,7 +2,8 @@
 // A slider that behaves like the host's trackbar: tick marks only where the program puts them
 // (plus the two ends), on both sides when asked; a vertical one has its minimum at the top.
 // Every move the user makes is reported as one scroll notification with the host's code;
-// setting the range or position from code reports nothing.
+// setting the range or position from code reports nothing. Assistive tools reach it through
+// AccessibleTrackBar.
 //
 // Thread: GUI.
 
@@ -26,6 +27,10 @@ class TrackBar : public QSlider {
     // Changes made by the program; they never come back as userScrolled.
     void SetRangeQuietly(int minimum, int maximum);
     void SetPositionQuietly(int position);
+    // A move made on the user's behalf (an assistive tool setting the value): the thumb goes
+    // there, held to the range, and the program hears ThumbPosition and EndTrack, as at the end
+    // of a drag.
+    void MoveForUser(int position);
 
   signals:
     // The user moved the thumb (or is moving it); sliderPosition() is already the new one.

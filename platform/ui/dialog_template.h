@@ -62,6 +62,9 @@ struct ControlTemplate {
     DialogRect rect;
     std::uint32_t style = kStyleNone;   // ControlStyle bits
     const IconDrawing* icon = nullptr;  // for ControlKind::Icon and kStyleShowIcon buttons
+    // What assistive tools call a control that shows no text of its own (a trackbar, a meter):
+    // the text of the label that stands for it, if one does. Empty: the control's text.
+    std::string_view accessibleName = {};
 };
 
 struct DialogTemplate {

@@ -103,7 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"MissingArgument", {"info"}, 2, "usage: zavtool info FILE.wax"},
         Failure{
             "ExtraArgument", {"decode", "a", "b", "c"}, 2, "usage: zavtool decode IN.wax OUT.wav"},
-        Failure{"UnknownCommand", {"play", "x"}, 2, "unknown command: play"}),
+        Failure{"UnknownCommand",
+                {"play", "x"},
+                2,
+                "unknown command: play (zavtool --help lists the commands)"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace
