@@ -1,8 +1,8 @@
 // Throughput of the voice analyser over a whole 2-second recording (44,100 samples), in samples
-// per second and as a ratio to memcpy of the same bytes, timed the same way in the same run.
+// and bytes per second, with memcpy of the same bytes beside it. The ratio to memcpy is what
+// zav_bench_table prints (bench/table).
 
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cmath>
@@ -44,31 +44,11 @@ std::vector<std::int16_t> MakeSignal(Signal signal) {
     return samples;
 }
 
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Seconds that `iterations` copies of the recording's bytes take, on the same clock as the
-// analysis loop.
-double MemcpySeconds(const std::vector<std::int16_t>& samples, benchmark::IterationCount count) {
-    std::vector<std::int16_t> copy(samples.size());
-    const double start = ThreadSeconds();
-    for (benchmark::IterationCount i = 0; i < count; ++i) {
-        std::memcpy(copy.data(), samples.data(), kRecordingBytes);
-        benchmark::DoNotOptimize(copy.data());
-        benchmark::ClobberMemory();
-    }
-    return ThreadSeconds() - start;
-}
-
 enum class Variant { Fixed, Adaptive };
 
 void AnalyseRecording(benchmark::State& state, Variant variant, Signal signal) {
     const auto samples = MakeSignal(signal);
     keyvoice::VoiceAnalyser analyser(22000);
-    const double start = ThreadSeconds();
     for (auto _ : state) {
         if (variant == Variant::Adaptive) {
             analyser.AnalyseAdaptive(samples);
@@ -78,12 +58,8 @@ void AnalyseRecording(benchmark::State& state, Variant variant, Signal signal) {
         benchmark::DoNotOptimize(analyser.level);
         benchmark::DoNotOptimize(analyser.crossings);
     }
-    const double analysed = ThreadSeconds() - start;
-    const double copied = MemcpySeconds(samples, state.iterations());
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kRecordingSamples));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kRecordingBytes));
-    // Input bytes per second relative to memcpy's: the time memcpy needs over the time we need.
-    state.counters["ratio_to_memcpy"] = analysed > 0 ? copied / analysed : 0;
 }
 
 // The scan alone on each kernel this processor runs, to show what the SIMD width buys.
@@ -95,15 +71,11 @@ void ScanWithKernel(benchmark::State& state, keyvoice::ScanKernel kernel) {
     }
     const auto samples = MakeSignal(Signal::Voice);
     const keyvoice::ScanStart start{0, 150, 0, 110, 66};
-    const double begin = ThreadSeconds();
     for (auto _ : state) {
         benchmark::DoNotOptimize(keyvoice::ScanBlockWith(kernel, samples, start));
     }
-    const double scanned = ThreadSeconds() - begin;
-    const double copied = MemcpySeconds(samples, state.iterations());
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kRecordingSamples));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kRecordingBytes));
-    state.counters["ratio_to_memcpy"] = scanned > 0 ? copied / scanned : 0;
 }
 
 void BmMemcpyRecording(benchmark::State& state) {

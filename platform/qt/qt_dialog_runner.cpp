@@ -1,5 +1,6 @@
 #include "platform/qt/qt_dialog_runner.h"
 
+#include "platform/qt/first_window_report.h"
 #include "platform/qt/qt_dialog_window.h"
 
 namespace zav::platform::qt {
@@ -36,6 +37,7 @@ int QtDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handle
         window.FocusFirstTabStop();
     if (observer_ && !window.EndResult())
         observer_(window);
+    ReportFirstPaintWhenAsked(window);
     const int result = window.RunModalLoop();
     handler.OnDestroy();
     return result;

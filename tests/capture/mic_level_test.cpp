@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "capture_test_support.h"
@@ -141,6 +144,63 @@ TEST(MicLevelAnalyser, LoudSignalKeepsRecentringOnEachBuffer) {
     EXPECT_EQ(Analyse(analyser, {3000, 1000, 3000}), 11u);  // peak 3000 from centre 0
     EXPECT_EQ(analyser.Centre(), 2000);
     EXPECT_EQ(analyser.Threshold(), 150);
+}
+
+// The analyser's walk written sample by sample, as the band's rule reads: the side changes
+// when a sample leaves the band on the other side; a buffer without any such change that lies
+// on one side of zero (or any buffer while the band is full) moves the centre to its middle.
+struct SampleBySample {
+    std::int16_t centre = 0;
+    std::int16_t threshold = MicLevelAnalyser::kFullThreshold;
+    bool above = false;
+
+    std::uint32_t Analyse(const std::vector<std::int16_t>& samples) {
+        std::int32_t peak = 0;
+        int crossings = 0;
+        std::int16_t low = samples[0];
+        std::int16_t high = samples[0];
+        for (const std::int16_t sample : samples) {
+            const std::int32_t deviation = std::abs(sample - centre);
+            const bool beyond = deviation > threshold;
+            if (beyond && above == (sample < centre)) {
+                above = !above;
+                ++crossings;
+            }
+            peak = std::max(peak, deviation);
+            low = std::min(low, sample);
+            high = std::max(high, sample);
+        }
+        const bool oneSided = (low > 0 && high > 0) || (low < 0 && high < 0);
+        if (threshold == MicLevelAnalyser::kFullThreshold || (crossings == 0 && oneSided)) {
+            centre = static_cast<std::int16_t>((low + high) / 2);
+            threshold = static_cast<std::int16_t>(
+                std::min<std::int32_t>(std::abs(low - centre), MicLevelAnalyser::kFullThreshold));
+        }
+        return LevelForPeak(peak, kDefaultMicMap);
+    }
+};
+
+// Quiet hum inside the band, loud voice, a signal drifting to one side, and the extremes of
+// the sample range, in buffers of every length up to a few blocks: the analyser agrees with
+// the walk on the level and on the state it carries to the next buffer.
+TEST(MicLevelAnalyser, AgreesWithTheSampleBySampleWalk) {
+    std::mt19937 random(7);
+    MicLevelAnalyser analyser;
+    SampleBySample walk;
+    for (int buffer = 0; buffer < 3000; ++buffer) {
+        const int spread = std::array{0, 60, 200, 3000, 32767}[buffer % 5];
+        const int offset = std::uniform_int_distribution<int>(-400, 400)(random);
+        const auto length = std::uniform_int_distribution<std::size_t>(1, 300)(random);
+        std::uniform_int_distribution<int> noise(-spread, spread);
+        std::vector<std::int16_t> samples(length);
+        for (std::int16_t& sample : samples)
+            sample = static_cast<std::int16_t>(std::clamp(offset + noise(random), -32768, 32767));
+        SCOPED_TRACE(testing::Message() << "buffer " << buffer);
+        ASSERT_EQ(Analyse(analyser, samples), walk.Analyse(samples));
+        ASSERT_EQ(analyser.Centre(), walk.centre);
+        ASSERT_EQ(analyser.Threshold(), walk.threshold);
+        ASSERT_EQ(analyser.Above(), walk.above);
+    }
 }
 
 }  // namespace

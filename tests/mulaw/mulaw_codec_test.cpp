@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -48,7 +49,17 @@ class Noise {
     std::uint32_t state_ = 12345;
 };
 
-class MuLawKernelTest : public ::testing::TestWithParam<MuLawKernel> {};
+// Every kernel is instantiated; one this processor cannot run is skipped with a line that
+// names it, so that a run on a machine without it says what was not tested.
+class MuLawKernelTest : public ::testing::TestWithParam<MuLawKernel> {
+  protected:
+    void SetUp() override {
+        const auto supported = SupportedMuLawKernels();
+        if (std::find(supported.begin(), supported.end(), GetParam()) == supported.end())
+            GTEST_SKIP() << "not run: this processor lacks the " << KernelName(GetParam())
+                         << " kernel's instructions";
+    }
+};
 
 TEST_P(MuLawKernelTest, DecodesEveryCodeAsTheTable) {
     // All codes, several times over in different orders, so that every code meets every
@@ -139,12 +150,9 @@ TEST_P(MuLawKernelTest, RefusesSpansOfDifferentLengthsAndWritesNothing) {
     EXPECT_EQ(encoded, std::vector<std::uint8_t>(101, kGuardCode));
 }
 
-std::vector<MuLawKernel> Supported() {
-    const auto kernels = SupportedMuLawKernels();
-    return {kernels.begin(), kernels.end()};
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryKernel, MuLawKernelTest, ::testing::ValuesIn(Supported()),
+INSTANTIATE_TEST_SUITE_P(EveryKernel, MuLawKernelTest,
+                         ::testing::Values(MuLawKernel::kScalar, MuLawKernel::kAvx2,
+                                           MuLawKernel::kAvx512Vbmi),
                          [](const auto& kernel) { return KernelName(kernel.param); });
 
 TEST(MuLawCodec, ScalarIsAlwaysSupportedAndTheLastKernelIsActive) {
