@@ -448,31 +448,7 @@ TEST(RandomUser, KeyVoice) {
     };
 
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(startDialog(), "");
-    while (tally.Actions() < target) {
-        dice.PauseBeforeAction();
-        std::string fault;
-        bool ended = false;
-        rig.On([&] {
-            fault = user.CheckRules();
-            if (!fault.empty())
-                return;
-            user.Act();
-            ended = rig.Window().Ended();
-        });
-        ASSERT_EQ(fault, "") << "after action " << tally.Actions() << ":\n" << tally.Trail();
-        if (ended) {
-            ASSERT_EQ(endDialog(), "") << "after dialog " << tally.Dialogs() << ":\n"
-                                       << tally.Trail();
-            ASSERT_EQ(startDialog(), "")
-                << "at the start of dialog " << tally.Dialogs() + 1 << ":\n"
-                << tally.Trail();
-        }
-    }
-    std::string fault;
-    rig.On([&] { fault = user.CheckRules(); });
-    ASSERT_EQ(fault, "") << tally.Trail();
-    ASSERT_EQ(endDialog(), "") << tally.Trail();
+    ASSERT_EQ(PlaySession(rig, user, dice, tally, target, startDialog, endDialog), "");
     std::cout << tally.Report("KeyVoice", std::chrono::steady_clock::now() - started)
               << "  progress ticks: " << rig.Timer().TotalTicksDelivered()
               << ", meter levels seen: " << user.MeterLevelsSeen().count() << " of "

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <span>
@@ -95,5 +96,48 @@ class Tally {
     std::array<std::string, kTrailLength> trail_;
     std::size_t trailNext_ = 0;
 };
+
+// Plays dialogs one after another until the tally holds target actions. Before each action the
+// user checks the rules, then acts, both on the dialog's thread (rig.On); an action that ends
+// the dialog is followed by endDialog, which checks what the dialog left, and startDialog, which
+// starts the next one. A last rule check and endDialog close the session. Returns "" or what
+// broke, where, and the trail of the last actions.
+template <typename Rig, typename User>
+std::string PlaySession(Rig& rig, User& user, Dice& dice, Tally& tally, std::uint64_t target,
+                        const std::function<std::string()>& startDialog,
+                        const std::function<std::string()>& endDialog) {
+    const auto broken = [&](const std::string& fault, const std::string& where) {
+        return fault + " (" + where + "):\n" + tally.Trail();
+    };
+    if (std::string fault = startDialog(); !fault.empty())
+        return broken(fault, "at the start of the first dialog");
+    while (tally.Actions() < target) {
+        dice.PauseBeforeAction();
+        std::string fault;
+        bool ended = false;
+        rig.On([&] {
+            fault = user.CheckRules();
+            if (!fault.empty())
+                return;
+            user.Act();
+            ended = rig.Window().Ended();
+        });
+        if (!fault.empty())
+            return broken(fault, "after action " + std::to_string(tally.Actions()));
+        if (!ended)
+            continue;
+        if (fault = endDialog(); !fault.empty())
+            return broken(fault, "after dialog " + std::to_string(tally.Dialogs()));
+        if (fault = startDialog(); !fault.empty())
+            return broken(fault, "at the start of dialog " + std::to_string(tally.Dialogs() + 1));
+    }
+    std::string fault;
+    rig.On([&] { fault = user.CheckRules(); });
+    if (!fault.empty())
+        return broken(fault, "at the end");
+    if (fault = endDialog(); !fault.empty())
+        return broken(fault, "when the last dialog ended");
+    return {};
+}
 
 }  // namespace random_user
