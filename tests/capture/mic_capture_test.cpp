@@ -391,19 +391,24 @@ TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
 }
 
 TEST(MicCaptureClose, AnEngineGoneWhileItsDeviceWouldNotCloseLeavesTheDeviceValidMemory) {
-    Rig rig(LoudCard());
-    capture_test::ViolationLog broken;
-    broken.Attach(rig.card);  // the device is left open, and the card says so at its end
-    rig.Make();
-    rig.OpenAndStart();
-    rig.Run(300);
-    rig.card.FailCall(SimCall::WaveInClose, MmResult::Error, 0, zav::platform::sim::kEveryTime);
-    rig.capture.reset();  // the dialog goes; Close fails again in the destructor
-    // The device goes on filling the buffers it holds, and its callbacks reach no engine.
-    // Under AddressSanitizer a freed buffer or engine would show here.
-    rig.card.AdvanceBy(1000);
-    rig.dispatcher.RunPending();
-    EXPECT_EQ(rig.card.OpenInputCount(), 1u);
+    capture_test::ViolationLog broken;  // outlives the card, which reports into it at its end
+    {
+        Rig rig(LoudCard());
+        broken.Attach(rig.card);
+        rig.Make();
+        rig.OpenAndStart();
+        rig.Run(300);
+        rig.card.FailCall(SimCall::WaveInClose, MmResult::Error, 0, zav::platform::sim::kEveryTime);
+        rig.capture.reset();  // the dialog goes; Close fails again in the destructor
+        // The device goes on filling the buffers it holds, and its callbacks reach no engine.
+        // Under AddressSanitizer a freed buffer or engine would show here.
+        rig.card.AdvanceBy(1000);
+        rig.dispatcher.RunPending();
+        EXPECT_EQ(rig.card.OpenInputCount(), 1u);
+    }
+    const std::vector<std::string> messages = broken.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("wave input device left open"), std::string::npos) << messages[0];
 }
 
 // A backend that hands the buffers of a reset back on the calling thread, at once, and
