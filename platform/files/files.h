@@ -52,7 +52,8 @@ class FileSystem {
 };
 
 // The host's path as a native one: on Linux every backslash is a directory separator
-// ("/home/u/sys" + "\cfff6.wax" is "/home/u/sys/cfff6.wax"). Nothing else changes.
+// ("/home/u/sys" + "\cfff6.wax" is "/home/u/sys/cfff6.wax"). Nothing else changes, and on
+// Windows nothing changes at all.
 std::string NativePath(std::string_view hostPath);
 
 }  // namespace zav::platform

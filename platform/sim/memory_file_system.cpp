@@ -4,6 +4,12 @@
 
 namespace zav::platform::sim {
 
+std::string MemoryFileSystem::FileKey(std::string_view hostPath) {
+    std::string key(hostPath);
+    std::replace(key.begin(), key.end(), '\\', '/');
+    return key;
+}
+
 FileStatus MemoryFileSystem::ReadFile(std::string_view hostPath, std::uint64_t maxBytes,
                                       std::vector<std::uint8_t>& data) {
     data.clear();
@@ -30,7 +36,7 @@ FileStatus MemoryFileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t
 FileStatus MemoryFileSystem::ReplaceFile(std::string_view hostPath,
                                          std::span<const std::span<const std::uint8_t>> pieces) {
     ++replaceCalls_;
-    std::string path = NativePath(hostPath);
+    std::string path = FileKey(hostPath);
     if (failingPrefix_ && path.starts_with(*failingPrefix_)) {
         return {FileError::IoError, "simulated write failure"};
     }
@@ -43,17 +49,17 @@ FileStatus MemoryFileSystem::ReplaceFile(std::string_view hostPath,
 }
 
 FileStatus MemoryFileSystem::DeleteFile(std::string_view hostPath) {
-    if (files_.erase(NativePath(hostPath)) == 0)
+    if (files_.erase(FileKey(hostPath)) == 0)
         return {FileError::NotFound, "no such file"};
     return {};
 }
 
 void MemoryFileSystem::Put(std::string_view hostPath, std::vector<std::uint8_t> content) {
-    files_[NativePath(hostPath)] = std::move(content);
+    files_[FileKey(hostPath)] = std::move(content);
 }
 
 const std::vector<std::uint8_t>* MemoryFileSystem::Find(std::string_view hostPath) const {
-    auto found = files_.find(NativePath(hostPath));
+    auto found = files_.find(FileKey(hostPath));
     return found == files_.end() ? nullptr : &found->second;
 }
 

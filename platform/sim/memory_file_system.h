@@ -1,5 +1,7 @@
 #pragma once
-// Files in memory for tests, keyed by native path, with failures on request.
+// Files in memory for tests, with failures on request. Files are keyed by their path with '/'
+// for every separator, whichever system the tests run on: '\\' and '/' both separate folders
+// on Windows, and the host's '\\' becomes '/' on Linux.
 
 #include <map>
 #include <optional>
@@ -25,14 +27,16 @@ class MemoryFileSystem : public FileSystem {
     bool Exists(std::string_view hostPath) const { return Find(hostPath) != nullptr; }
     const std::map<std::string, std::vector<std::uint8_t>>& Files() const { return files_; }
 
-    // Every ReplaceFile whose native path starts with prefix fails, as a full or read-only
-    // disk would, after writing nothing.
-    void FailWritesUnder(std::string_view hostPrefix) { failingPrefix_ = NativePath(hostPrefix); }
+    // Every ReplaceFile whose path starts with prefix fails, as a full or read-only disk
+    // would, after writing nothing.
+    void FailWritesUnder(std::string_view hostPrefix) { failingPrefix_ = FileKey(hostPrefix); }
     void StopFailing() { failingPrefix_.reset(); }
 
     int ReplaceCalls() const { return replaceCalls_; }
 
   private:
+    static std::string FileKey(std::string_view hostPath);
+
     std::map<std::string, std::vector<std::uint8_t>> files_;
     std::optional<std::string> failingPrefix_;
     int replaceCalls_ = 0;

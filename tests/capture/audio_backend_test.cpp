@@ -177,8 +177,11 @@ TEST_F(SimMicFileTest, ZavSimSpeakerKeepsWhatWasPlayedAsAWaveFileForAListener) {
         card.WaveOut().UnprepareHeader(handle, header);
         card.WaveOut().Close(handle);
     }  // the file is written as the bundle goes
-    std::ifstream file(speaker, std::ios::binary);
-    const std::vector<std::uint8_t> written{std::istreambuf_iterator<char>(file), {}};
+    std::vector<std::uint8_t> written;
+    {
+        std::ifstream file(speaker, std::ios::binary);  // closed before the removal (Windows)
+        written.assign(std::istreambuf_iterator<char>(file), {});
+    }
     std::filesystem::remove(speaker);
     EXPECT_EQ(written, capture_test::WaveFileBytes(22050, 1, sound));
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <random>
@@ -33,7 +34,14 @@ using namespace keyvoice;
 namespace platform = zav::platform;
 namespace sim = zav::platform::sim;
 
-constexpr int kSchedules = 10000;
+// ZAV_RACE_SCHEDULES when it holds a number above 0 (a slower emulated run asks for fewer),
+// else 10,000.
+int Schedules() {
+    const char* text = std::getenv("ZAV_RACE_SCHEDULES");
+    const int asked = text != nullptr ? std::atoi(text) : 0;
+    return asked > 0 ? asked : 10000;
+}
+const int kSchedules = Schedules();
 
 class ThreadedRig {
   public:

@@ -15,6 +15,9 @@
 #include "platform/sim/dialog_thread.h"
 #include "platform/sim/sim_multimedia_timer.h"
 #include "platform/timer/thread_timer.h"
+#ifdef _WIN32
+#include "platform/win32/win32_multimedia_timer.h"
+#endif
 
 namespace {
 
@@ -80,7 +83,15 @@ class TickRecord {
 template <typename Rig>
 class ThreadedTimer : public testing::Test {};
 
+#ifdef _WIN32
+// The host's own multimedia timer keeps the same promises.
+struct HostTimer {
+    zav::platform::win32::Win32MultimediaTimer timer;
+};
+using Rigs = testing::Types<RealThreadTimer, ThreadedSimTimer, HostTimer>;
+#else
 using Rigs = testing::Types<RealThreadTimer, ThreadedSimTimer>;
+#endif
 TYPED_TEST_SUITE(ThreadedTimer, Rigs);
 
 TYPED_TEST(ThreadedTimer, TicksReachTheDialogThreadByPost) {

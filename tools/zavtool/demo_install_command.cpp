@@ -44,7 +44,10 @@ struct Options {
     bool force = false;
 };
 
-// Where the installation goes: absolute paths with '/' separators.
+// The system's own folder separator: '/' on Linux, '\\' on Windows, as the host writes its paths.
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+// Where the installation goes: absolute paths with the system's separators.
 struct Layout {
     std::string dataFolder;  // with its trailing separator, as DataPath holds it
     std::string sysFolder;   // without one, as ZavSysPath holds it
@@ -100,9 +103,9 @@ std::optional<Layout> LayOut(CommandContext& context, const std::string& dir) {
         return std::nullopt;
     }
     std::string root = absolute.lexically_normal().string();
-    while (!root.empty() && root.back() == '/')
+    while (!root.empty() && root.back() == kSeparator)
         root.pop_back();  // the root folder itself becomes "", so that no "//" appears
-    Layout layout{root + "/data/", root + "/sys"};
+    Layout layout{root + kSeparator + "data" + kSeparator, root + kSeparator + "sys"};
     if (std::max(layout.dataFolder.size(), layout.sysFolder.size()) > keyvoice::kConfigValueLimit) {
         Fail(context, ExitStatus::Usage,
              dir + ": too long; the recorder reads paths of at most " +
@@ -125,7 +128,7 @@ std::vector<PlannedFile> PlanFiles(const Layout& layout, std::int32_t soundVaria
         planned.push_back({layout.dataFolder + keyvoice::BuiltinFileName(slot, soundVariant),
                            keyvoice::BuiltinKey(slot).label});
     }
-    planned.push_back({layout.sysFolder + "/" + std::string(kSetupFileName)});
+    planned.push_back({layout.sysFolder + kSeparator + std::string(kSetupFileName)});
     return planned;
 }
 
