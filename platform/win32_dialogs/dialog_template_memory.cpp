@@ -38,54 +38,54 @@ short ToShort(int value) {
 
 }  // namespace
 
-ControlWindowSpec ControlSpec(const ControlTemplate& control) {
-    ControlWindowSpec spec;
-    spec.id = static_cast<DWORD>(control.id);
-    spec.style = WS_CHILD | WS_VISIBLE;
+ControlWindowShape ControlShape(const ControlTemplate& control) {
+    ControlWindowShape shape;
+    shape.id = static_cast<DWORD>(control.id);
+    shape.style = WS_CHILD | WS_VISIBLE;
     switch (control.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton:
-            spec.className = L"Button";
-            spec.style |=
+            shape.className = L"Button";
+            shape.style |=
                 control.kind == ControlKind::DefaultPushButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
             if ((control.style & kStyleShowIcon) != 0 && control.icon != nullptr)
-                spec.style |= BS_ICON;
+                shape.style |= BS_ICON;
             break;
         case ControlKind::StaticLeft:
-            spec.className = L"Static";
-            spec.style |= SS_LEFT;
+            shape.className = L"Static";
+            shape.style |= SS_LEFT;
             break;
         case ControlKind::StaticCentre:
-            spec.className = L"Static";
-            spec.style |= SS_CENTER;
+            shape.className = L"Static";
+            shape.style |= SS_CENTER;
             break;
         case ControlKind::StaticSunken:
             // The painted child must not be painted over by its frame.
-            spec.className = L"Static";
-            spec.style |= SS_LEFT | SS_SUNKEN | WS_CLIPCHILDREN;
+            shape.className = L"Static";
+            shape.style |= SS_LEFT | SS_SUNKEN | WS_CLIPCHILDREN;
             break;
         case ControlKind::GroupBox:
-            spec.className = L"Button";
-            spec.style |= BS_GROUPBOX;
+            shape.className = L"Button";
+            shape.style |= BS_GROUPBOX;
             break;
         case ControlKind::Icon:
-            spec.className = L"Static";
-            spec.style |= SS_ICON;
+            shape.className = L"Static";
+            shape.style |= SS_ICON;
             break;
         case ControlKind::TrackbarHorizontal:
         case ControlKind::TrackbarVertical:
-            spec.className = TRACKBAR_CLASSW;
-            spec.style |= TrackbarStyle(control);
+            shape.className = TRACKBAR_CLASSW;
+            shape.style |= TrackbarStyle(control);
             break;
         case ControlKind::Gauge:
-            spec.className = kNeedleGaugeClass;
+            shape.className = kNeedleGaugeClass;
             break;
     }
     if ((control.style & kStyleTabStop) != 0)
-        spec.style |= WS_TABSTOP;
+        shape.style |= WS_TABSTOP;
     if ((control.style & kStyleDisabled) != 0)
-        spec.style |= WS_DISABLED;
-    return spec;
+        shape.style |= WS_DISABLED;
+    return shape;
 }
 
 DWORD DialogStyle() {
@@ -117,17 +117,17 @@ DialogTemplateMemory::DialogTemplateMemory(const DialogTemplate& dialog) {
     PutText(WideFromUtf8(dialog.fontName));
 
     for (const ControlTemplate& control : dialog.controls) {
-        const ControlWindowSpec spec = ControlSpec(control);
+        const ControlWindowShape shape = ControlShape(control);
         Align();
         PutDword(0);  // help id
-        PutDword(spec.exStyle);
-        PutDword(spec.style);
+        PutDword(shape.exStyle);
+        PutDword(shape.style);
         Put(static_cast<WORD>(ToShort(control.rect.x)));
         Put(static_cast<WORD>(ToShort(control.rect.y)));
         Put(static_cast<WORD>(ToShort(control.rect.width)));
         Put(static_cast<WORD>(ToShort(control.rect.height)));
-        PutDword(spec.id);
-        PutText(spec.className);
+        PutDword(shape.id);
+        PutText(shape.className);
         // An icon control or button gets its picture after creation; its text stays.
         PutText(control.kind == ControlKind::Icon ? std::wstring() : WideFromUtf8(control.text));
         Put(0);  // no creation data

@@ -17,14 +17,14 @@
 namespace zav::platform::win32 {
 
 // The window class, styles and id a template control becomes.
-struct ControlWindowSpec {
+struct ControlWindowShape {
     std::wstring className;  // "Button", "Static", the trackbar's or the gauge's class
     DWORD style = 0;
     DWORD exStyle = 0;
     DWORD id = 0;
 };
 
-ControlWindowSpec ControlSpec(const ControlTemplate& control);
+ControlWindowShape ControlShape(const ControlTemplate& control);
 
 // The dialog's own style: a pop-up with caption, system menu and modal frame, centred, with the
 // template's font; not visible until its modal loop shows it.
