@@ -12,8 +12,8 @@
 #include <random>
 #include <vector>
 
-#include "keyvoice/block_scan.h"
-#include "keyvoice/voice_analyser.h"
+#include "keysound/block_scan.h"
+#include "keysound/voice_analyser.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/mulaw_codec.h"
+#include "keysound/mulaw_codec.h"
 
 namespace {
 

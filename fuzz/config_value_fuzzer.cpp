@@ -11,8 +11,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_inputs.h"
-#include "keyvoice/config_store.h"
-#include "platform/sim/memory_registry.h"
+#include "keysound/config_store.h"
+#include "platform/testing/memory_registry.h"
 
 namespace {
 
@@ -85,6 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Require(*result == std::string(text) + fileName,
                     "a built-in sound's path is DataPath's text followed by its file name");
         } else if (source.item == ConfigItem::ZavSysPath) {
+            if (text.empty()) {
+                Require(!result, "an empty ZavSysPath names no folder");
+                continue;
+            }
             Require(result && result->size() <= value.size(),
                     "ZavSysPath is no longer than its value");
             Require(*result == text, "ZavSysPath is its value's text");

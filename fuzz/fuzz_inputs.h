@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_slots.h"
+#include "keysound/config_store.h"
+#include "keysound/key_slots.h"
 #include "platform/registry/registry.h"
 
 namespace zav::fuzz {

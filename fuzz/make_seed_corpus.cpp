@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "fuzz/fuzz_inputs.h"
-#include "keyvoice/config_store.h"
-#include "keyvoice/sound.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/config_store.h"
+#include "keysound/sound.h"
+#include "keysound/wax_file.h"
 #include "platform/bytes/little_endian.h"
-#include "platform/sim/memory_file_system.h"
+#include "platform/testing/memory_file_system.h"
 #include "tools/zavtool/pcm_wave.h"
 #include "tools/zavtool/reg_file.h"
 #include "voxgauge/mic_level.h"

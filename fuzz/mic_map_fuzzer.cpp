@@ -6,9 +6,9 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_inputs.h"
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
 #include "platform/audio/no_audio_system.h"
-#include "platform/sim/memory_registry.h"
+#include "platform/testing/memory_registry.h"
 #include "voxgauge/mic_capture.h"
 
 namespace {

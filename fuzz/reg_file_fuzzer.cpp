@@ -20,8 +20,8 @@
 #include "fuzz/flaky_registry.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_inputs.h"
-#include "keyvoice/config_store.h"
-#include "platform/sim/memory_file_system.h"
+#include "keysound/config_store.h"
+#include "platform/testing/memory_file_system.h"
 #include "tools/zavtool/command.h"
 #include "tools/zavtool/reg_file.h"
 

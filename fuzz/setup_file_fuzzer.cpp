@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "keyvoice/config_store.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
+#include "keysound/config_store.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
 
 namespace {
 

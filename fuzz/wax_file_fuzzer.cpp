@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "keyvoice/slot_state.h"
-#include "keyvoice/wax_file.h"
-#include "platform/sim/memory_file_system.h"
+#include "keysound/slot_state.h"
+#include "keysound/wax_file.h"
+#include "platform/testing/memory_file_system.h"
 
 namespace {
 

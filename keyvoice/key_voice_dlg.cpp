@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <new>
 
-#include "keyvoice/recording_store.h"
+#include "keysound/recording_store.h"
+#include "keysound/wax_file.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/wax_file.h"
 #include "platform/ui/plain_dialog.h"
 
 namespace keyvoice {
@@ -117,6 +117,12 @@ bool CKeyVoiceDlg::LoadBuiltinSounds() {
         const KeySlot& key = BuiltinKey(slot);
         const std::optional<std::string> path = config_.ReadConfigValue(key.item);
         if (!path) {
+            // The host's message, which also stands for a store that could not be read (busy,
+            // damaged, refused): the terminal gets the real reason.
+            if (!config_.StoreFailure().empty()) {
+                std::fprintf(stderr, "keyvoice: cannot read the settings store: %s\n",
+                             config_.StoreFailure().c_str());
+            }
             ShowError(StringId::NotInstalled);
             return false;
         }

@@ -22,15 +22,15 @@
 #include <optional>
 #include <string>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
+#include "keysound/key_slots.h"
+#include "keysound/key_voice_analysers.h"
+#include "keysound/slot_state.h"
+#include "keysound/sound.h"
+#include "keysound/string_table.h"
 #include "keyvoice/info_wnd.h"
-#include "keyvoice/key_slots.h"
-#include "keyvoice/key_voice_analysers.h"
 #include "keyvoice/progress_timer.h"
-#include "keyvoice/slot_state.h"
-#include "keyvoice/sound.h"
 #include "keyvoice/sound_devices.h"
-#include "keyvoice/string_table.h"
 #include "platform/audio/audio_system.h"
 #include "platform/files/files.h"
 #include "platform/mixer/mixer.h"

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "packaging/program_info.h"
+
 namespace keyvoice {
 
 namespace {
@@ -177,5 +179,31 @@ const IconDrawing* FindIcon(int iconId) {
     }
     return nullptr;
 }
+
+namespace {
+
+// What KeyVoice's help lists besides the sound's and the system's variables.
+constexpr zav::platform::EnvironmentVariable kVariables[] = {
+    {"ZAV_SIM_SPEAKER=FILE.wav", "keeps what the simulated card's speaker played"},
+};
+
+constexpr zav::platform::ProgramHelp kHelp{
+    "usage: keyvoice [--help | --version]\n"
+    "\n"
+    "Records your own key sounds for Zav: W and 1 to 5 play Zav's sounds, and 6, 7, 8, 9\n"
+    "and 0 each hold a 2.00-second recording of your voice that you record, play and erase\n"
+    "here; OK stores the new recordings for Zav. KeyVoice needs an installation of Zav\n"
+    "(zavtool demo-install makes a sample one). The program takes no other arguments and\n"
+    "ignores any it is given.\n",
+    // Where the Windows program keeps its values.
+    "Zav's folders and the recordings are found in the system registry, under\n"
+    "HKEY_LOCAL_MACHINE\\Software\\TAMBORI\\ZAV  - Blue Hollow -\\2.0.\n",
+    kVariables};
+
+}  // namespace
+
+const zav::platform::WindowedProgram kProgram{"keyvoice", zav::packaging::kVersion,
+                                              "KeyVoice", zav::packaging::kKeyVoiceDesktopId,
+                                              "voxgauge", kHelp};
 
 }  // namespace keyvoice

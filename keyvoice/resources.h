@@ -7,6 +7,7 @@
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/icon_drawing.h"
+#include "platform/ui/program_text.h"
 
 namespace keyvoice {
 
@@ -50,5 +51,8 @@ const zav::platform::IconDrawing& StopIcon();
 const zav::platform::IconDrawing& RecIcon();
 // LoadIcon: the icon resource with this id, or nullptr.
 const zav::platform::IconDrawing* FindIcon(int iconId);
+
+// The program's name, version and --help text, for the program shell.
+extern const zav::platform::WindowedProgram kProgram;
 
 }  // namespace keyvoice

@@ -97,8 +97,11 @@ std::vector<std::uint32_t> CSoundDevices::MixerSearchOrder(std::uint32_t count) 
     std::vector<std::uint32_t> order;
     if (count == 0)
         return order;
-    // Recording goes through the wave mapper, so its mixer is the one whose volume matters;
-    // on a desktop with a sound server it is not the highest-numbered one.
+    // A deliberate change from searching the mixers from the highest number down: the wave-in
+    // mapper's mixer comes first, then the others from the highest number down. Recording goes
+    // through the wave mapper, so its mixer is the one whose volume matters; on a desktop with
+    // a sound server it is seldom the highest-numbered one, and the slider would then move a
+    // control that the recording never hears.
     std::uint32_t preferred = 0;
     const bool named =
         Succeeded(mixer_.GetIdOfWaveIn(zav::platform::kWaveMapper, preferred)) && preferred < count;

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "keyvoice/string_table.h"
+#include "keysound/string_table.h"
 #include "platform/audio/wave_in.h"
 #include "platform/audio/wave_out.h"
 #include "platform/mixer/mixer.h"

@@ -187,6 +187,7 @@ int CMicMixer::ChangeEnv(std::uint32_t newVolume) {
 }
 
 MicEnvSave CMicMixer::SaveMicEnv() {
+    saveFailure_.clear();
     if (handle_ == kNullMixer)
         return MicEnvSave::NoMixer;
     MicEnvList list;  // freed on every path
@@ -202,19 +203,29 @@ MicEnvSave CMicMixer::WriteMicEnv(const MicEnvList& list) {
     using zav::platform::Hive;
     using zav::platform::RegResult;
 
+    const auto failed = [this](RegResult result, MicEnvSave save) {
+        saveFailure_ = std::string(zav::platform::RegResultText(result));
+        if (std::string detail = store_.LastError(); !detail.empty())
+            saveFailure_ += " (" + detail + ")";
+        return save;
+    };
     std::vector<std::uint8_t> bytes;
     try {
         bytes = list.Encode();
     } catch (const std::bad_alloc&) {
+        saveFailure_ = "out of memory";
         return MicEnvSave::WriteFailed;
     }
     zav::platform::RegistryKey key;
-    if (store_.OpenKey(Hive::LocalMachine, kZavKeyPath, Access::Write, key) != RegResult::Success &&
-        store_.CreateKey(Hive::LocalMachine, kZavKeyPath, Access::All, key) != RegResult::Success) {
-        return MicEnvSave::KeyUnavailable;
+    if (store_.OpenKey(Hive::LocalMachine, kZavKeyPath, Access::Write, key) != RegResult::Success) {
+        if (RegResult created = store_.CreateKey(Hive::LocalMachine, kZavKeyPath, Access::All, key);
+            created != RegResult::Success) {
+            return failed(created, MicEnvSave::KeyUnavailable);
+        }
     }
     const RegResult written = key.Set(kMicEnvValueName, zav::platform::ValueType::Binary, bytes);
-    return written == RegResult::Success ? MicEnvSave::Written : MicEnvSave::WriteFailed;
+    return written == RegResult::Success ? MicEnvSave::Written
+                                         : failed(written, MicEnvSave::WriteFailed);
 }
 
 int CMicMixer::MixerLineControl(MixerConfigMode mode, MicEnvList& list) {

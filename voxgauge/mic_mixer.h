@@ -13,6 +13,7 @@
 // them to the notification form of ChangeEnv.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/mixer/mixer.h"
@@ -24,7 +25,8 @@ namespace voxgauge {
 // How MixerLineControl treats the controls it visits; reading into the snapshot is the only mode.
 enum class MixerConfigMode : int { Read = 0 };
 
-// What SaveMicEnv did. The dialog ignores it (the failures stay silent); tests read it.
+// What SaveMicEnv did. The dialog tells the user when the store refused the snapshot
+// (KeyUnavailable, WriteFailed); the mixer's own failures stay silent.
 enum class MicEnvSave {
     Written,         // MicEnv holds the snapshot
     NoMixer,         // no mixer open: nothing read, nothing written
@@ -72,6 +74,9 @@ class CMicMixer {
 
     // Reads the snapshot and writes it to MicEnv (see MicEnvSave).
     MicEnvSave SaveMicEnv();
+    // Why the latest SaveMicEnv could not store the snapshot (KeyUnavailable, WriteFailed): the
+    // store's result and its own text. Empty otherwise.
+    const std::string& SaveFailure() const { return saveFailure_; }
 
     // Adds to list the controls of every recording destination line and of every microphone
     // source under every destination, in destination order, a destination's own controls
@@ -114,6 +119,7 @@ class CMicMixer {
     zav::platform::MixerNotificationSink* callbackWindow_ = nullptr;
     // The fields above name a usable control of the open mixer.
     bool hasVolumeControl_ = false;
+    std::string saveFailure_;
 };
 
 }  // namespace voxgauge

@@ -1,5 +1,8 @@
 #include "voxgauge/mic_setup_dlg.h"
 
+#include <cstdio>
+#include <string>
+
 #include "platform/ui/plain_dialog.h"
 
 namespace voxgauge {
@@ -14,6 +17,10 @@ using zav::platform::MmResult;
 
 // MB_ICONEXCLAMATION with an OK button.
 constexpr MessageStyle kWarningStyle{MessageButtons::Ok, MessageIcon::Exclamation};
+// The box of VoxGauge's own that says the snapshot was not stored: MB_ICONERROR, as the
+// programs' other error boxes.
+constexpr MessageStyle kErrorStyle{MessageButtons::Ok, MessageIcon::Error};
+constexpr std::string_view kSaveErrorCaption = "Error";
 
 // A window-menu command's own bits; the host keeps the low four for itself.
 constexpr std::uint32_t kSysCommandMask = 0xFFF0;
@@ -141,11 +148,19 @@ std::int32_t CMicSetupDlg::OnMicBuffer(const MicBufferMessage& message) {
 }
 
 void CMicSetupDlg::OnOK() {
-    mixer_.SaveMicEnv();
+    const MicEnvSave saved = mixer_.SaveMicEnv();
     StopCapture();
     ReleaseDirectSound();
     KillLevelTimer();
     GaugeFromControl();
+    // The mixer's own failures stay silent; a store that refused the snapshot is told, as the
+    // settings would otherwise be lost without a word. The dialog closes as OK does all the same.
+    if (saved == MicEnvSave::KeyUnavailable || saved == MicEnvSave::WriteFailed) {
+        const std::string text =
+            "The microphone settings could not be saved: " + mixer_.SaveFailure() + ".";
+        std::fprintf(stderr, "voxgauge: %s\n", text.c_str());
+        view_->Messages().Show(text, kSaveErrorCaption, kErrorStyle);
+    }
     view_->EndDialog(zav::platform::kIdOk);
 }
 

@@ -2,7 +2,8 @@
 // VoxGauge's one window: the microphone setup dialog. It runs the start-up checks while its
 // window is being created (output device usable, capture opens while the output is held), then
 // shows the voice's level on the gauge ten times a second, keeps the volume slider and the
-// mixer's microphone volume in step, and on OK stores the mixer snapshot (MicEnv).
+// mixer's microphone volume in step, and on OK stores the mixer snapshot (MicEnv), telling
+// the user when the store refuses it.
 //
 // The dialog owns the capture engine, the mixer access and the output-device hold. When the
 // mixer has no microphone volume control the slider stays disabled at 0 and no mixer call is

@@ -1,7 +1,10 @@
 #include "voxgauge/resources.h"
 
 #include <array>
+#include <string_view>
 #include <utility>
+
+#include "packaging/program_info.h"
 
 namespace voxgauge {
 
@@ -123,5 +126,23 @@ const DialogTemplate& AboutBoxTemplate() {
 const IconDrawing& MainFrameIcon() {
     return kMainFrame;
 }
+
+namespace {
+
+constexpr zav::platform::ProgramHelp kHelp{
+    "usage: voxgauge [--help | --version]\n"
+    "\n"
+    "Checks the microphone for Zav: a needle gauge follows your voice while a slider sets\n"
+    "the microphone's recording volume, and OK stores the mixer's recording settings for\n"
+    "Zav. The program takes no other arguments and ignores any it is given.\n",
+    // Where the Windows program keeps its values.
+    "The settings go to the system registry, under HKEY_LOCAL_MACHINE\\Software\\TAMBORI\\\n"
+    "ZAV  - Blue Hollow -\\2.0, where Zav reads them.\n"};
+
+}  // namespace
+
+const zav::platform::WindowedProgram kProgram{"voxgauge", zav::packaging::kVersion,
+                                              "VoxGauge", zav::packaging::kVoxGaugeDesktopId,
+                                              "keyvoice", kHelp};
 
 }  // namespace voxgauge

@@ -7,6 +7,7 @@
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/icon_drawing.h"
+#include "platform/ui/program_text.h"
 
 namespace voxgauge {
 
@@ -38,5 +39,8 @@ inline constexpr std::string_view kMicCheckCaption = "Microphone Check";
 const zav::platform::DialogTemplate& MicSetupTemplate();
 const zav::platform::DialogTemplate& AboutBoxTemplate();
 const zav::platform::IconDrawing& MainFrameIcon();
+
+// The program's name, version and --help text, for the program shell.
+extern const zav::platform::WindowedProgram kProgram;
 
 }  // namespace voxgauge

@@ -25,11 +25,11 @@
 #include <string_view>
 #include <vector>
 
+#include "keysound/mulaw_codec.h"
+#include "keysound/sound.h"
+#include "keysound/voice_analyser.h"
+#include "keysound/wax_file.h"
 #include "keyvoice/key_voice_dlg.h"
-#include "keyvoice/mulaw_codec.h"
-#include "keyvoice/sound.h"
-#include "keyvoice/voice_analyser.h"
-#include "keyvoice/wax_file.h"
 #include "platform/posix/posix_file_system.h"
 #include "voxgauge/mic_level.h"
 

@@ -10,6 +10,10 @@ AlsaAudioSystem::AlsaAudioSystem() {
     core_.StartDeliveryThread();
 }
 
+bool AlsaAudioSystem::AnyDeviceAnswers() {
+    return inputs_.ListForFirstCount() > 0 || outputs_.ListForFirstCount() > 0;
+}
+
 MmResult AlsaAudioSystem::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
     hold.reset();
     snd_pcm_t* opened = nullptr;

@@ -29,6 +29,11 @@ class AlsaAudioSystem final : public AudioSystem {
     // NoDriver when there is no playback device, Allocated when it is taken.
     MmResult CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) override;
 
+    // Whether there is any wave device, input or output. Each device list made here serves the
+    // first device count of the program too, so that the dialog's own checks right after start
+    // do not open every device a second time; later counts list afresh.
+    bool AnyDeviceAnswers();
+
   private:
     AlsaErrorLog errors_;  // first: the devices record into it
     AlsaWaveDevices inputs_{PcmDirection::Capture, errors_};

@@ -11,7 +11,7 @@ AudioBundle CreateAlsaBundle(const EnvironmentLookup&, Dispatcher& dispatcher,
                              std::string& whyNot) {
     AudioBundle bundle;
     auto system = std::make_unique<AlsaAudioSystem>();
-    if (system->WaveIn().GetNumDevs() == 0 && system->WaveOut().GetNumDevs() == 0) {
+    if (!system->AnyDeviceAnswers()) {
         whyNot = "no sound device answers (no sound card and no sound server)";
         return bundle;
     }

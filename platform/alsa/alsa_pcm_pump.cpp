@@ -3,15 +3,30 @@
 
 #include "platform/alsa/alsa_pcm_pump.h"
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <utility>
 
 namespace zav::platform::alsa {
 
 namespace {
 
-// How long the device thread sleeps in poll() at most; it also bounds how late a played buffer
+// How long a playback thread sleeps in poll() at most; it also bounds how late a played buffer
 // is noticed when the device does not wake the poll by itself.
 constexpr int kPollTimeoutMs = 10;
+// A capture thread sleeps until the device has a period for it (avail_min) or the wave calls
+// wake it. Its timeout only covers a device whose poll does not wake (the PulseAudio plugin's
+// does not always): one period, and never more than a quarter of the device's buffer, so that
+// the buffer cannot overrun while the thread sleeps.
+int PollTimeoutMs(PcmDirection direction, const PcmGeometry& geometry,
+                  const PcmSettings& settings) {
+    if (direction != PcmDirection::Capture || geometry.periodFrames == 0 || settings.rate == 0)
+        return kPollTimeoutMs;
+    const auto periodMs = static_cast<int>(geometry.periodFrames * 1000 / settings.rate);
+    const auto bufferMs = static_cast<int>(geometry.bufferFrames * 1000 / settings.rate);
+    return std::max(kPollTimeoutMs, std::min(periodMs, bufferMs / 4));
+}
 
 PcmDirection DirectionOf(const WaveStream& stream) {
     return stream.Direction() == WaveDirection::In ? PcmDirection::Capture : PcmDirection::Playback;
@@ -30,7 +45,9 @@ AlsaPcmPump::AlsaPcmPump(WaveStream& stream, PcmPtr pcm, const PcmSettings& sett
       pcm_(std::move(pcm)) {
     if (direction_ == PcmDirection::Capture) {
         const snd_pcm_uframes_t frames = geometry_.periodFrames > 0 ? geometry_.periodFrames : 1024;
-        scratch_.resize(frames * settings_.frameBytes);
+        // Whole device frames: a mono stream may read two channels (PcmGeometry).
+        const unsigned channels = std::max(geometry_.deviceChannels, settings_.channels);
+        scratch_.resize(frames * settings_.frameBytes / settings_.channels * channels);
     }
     thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
@@ -102,6 +119,9 @@ void AlsaPcmPump::Wake() {
 }
 
 void AlsaPcmPump::Run(std::stop_token stop) {
+    // Named so that per-thread figures (top -H, /proc/PID/task) tell the pumps apart.
+    pthread_setname_np(pthread_self(),
+                       direction_ == PcmDirection::Capture ? "zav-capture" : "zav-playback");
     std::unique_lock lock(mutex_);
     while (!stop.stop_requested()) {
         if (WantsDeviceLocked()) {
@@ -138,7 +158,7 @@ void AlsaPcmPump::WaitForDeviceLocked(std::unique_lock<std::mutex>& lock) {
         snd_pcm_poll_descriptors(pcm, pollFds_.data(), static_cast<unsigned>(pcmFds));
     pollFds_[pcmFds] = pollfd{wake_.Fd(), POLLIN, 0};
     lock.unlock();
-    ::poll(pollFds_.data(), pollFds_.size(), kPollTimeoutMs);
+    ::poll(pollFds_.data(), pollFds_.size(), PollTimeoutMs(direction_, geometry_, settings_));
     lock.lock();
     wake_.Clear();
     if (pcm_ && pcmFds > 0) {

@@ -26,6 +26,9 @@ void AlsaPcmPump::TransferLocked() {
 void AlsaPcmPump::CaptureLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
+    // A mono stream on a two-channel device reads into scratch_ and averages into the buffer.
+    const bool averaging = geometry_.deviceChannels > settings_.channels;
+    const unsigned deviceFrameBytes = averaging ? 2 * frameBytes : frameBytes;
     while (stream_.Recording()) {
         snd_pcm_sframes_t avail = 0;
         if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
@@ -34,7 +37,7 @@ void AlsaPcmPump::CaptureLocked() {
             return;
         }
         std::uint8_t* target = scratch_.data();
-        snd_pcm_uframes_t frames = scratch_.size() / frameBytes;
+        snd_pcm_uframes_t frames = scratch_.size() / deviceFrameBytes;
         WaveHeader* header = stream_.Front();
         if (header != nullptr) {
             const std::uint32_t room = (header->bufferLength - header->bytesRecorded) / frameBytes;
@@ -43,10 +46,11 @@ void AlsaPcmPump::CaptureLocked() {
                 continue;
             }
             target = header->data + header->bytesRecorded;
-            frames = room;
+            frames = averaging ? std::min<snd_pcm_uframes_t>(room, frames) : room;
         }
         frames = std::min(frames, static_cast<snd_pcm_uframes_t>(avail));
-        const snd_pcm_sframes_t got = snd_pcm_readi(pcm, target, frames);
+        const snd_pcm_sframes_t got =
+            snd_pcm_readi(pcm, averaging ? scratch_.data() : target, frames);
         if (const DeviceStep step = TransferredLocked(got, "snd_pcm_readi");
             step != DeviceStep::Proceed) {
             if (step == DeviceStep::Retry)
@@ -55,6 +59,10 @@ void AlsaPcmPump::CaptureLocked() {
         }
         if (header == nullptr)
             continue;  // no buffer waiting: the samples are lost, as on the host
+        if (averaging) {
+            AverageChannels(scratch_.data(), target, static_cast<std::size_t>(got),
+                            settings_.sampleFormat);
+        }
         const auto bytes = static_cast<std::uint32_t>(got) * frameBytes;
         header->bytesRecorded += bytes;
         position_ += bytes;

@@ -16,11 +16,23 @@ snd_pcm_stream_t StreamOf(PcmDirection direction) {
 }  // namespace
 
 std::uint32_t AlsaWaveDevices::CountDevices() {
+    {
+        std::lock_guard lock(listMutex_);
+        if (std::exchange(countFromList_, false))
+            return static_cast<std::uint32_t>(devices_.size());
+    }
     std::vector<AlsaPcmDevice> devices = ListPcmDevices(StreamOf(direction_));
     std::lock_guard lock(listMutex_);
     devices_ = std::move(devices);
     listed_ = true;
     return static_cast<std::uint32_t>(devices_.size());
+}
+
+std::uint32_t AlsaWaveDevices::ListForFirstCount() {
+    const std::uint32_t count = CountDevices();
+    std::lock_guard lock(listMutex_);
+    countFromList_ = true;
+    return count;
 }
 
 bool AlsaWaveDevices::FindDevice(std::uint32_t deviceId, AlsaPcmDevice& device) {

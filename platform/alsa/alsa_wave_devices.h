@@ -22,8 +22,11 @@ class AlsaWaveDevices final : public WaveDevices {
     AlsaWaveDevices(PcmDirection direction, AlsaErrorLog& errors)
         : direction_(direction), errors_(errors) {}
 
-    // Lists the devices afresh and gives their number.
+    // Lists the devices afresh and gives their number; but the first count after
+    // ListForFirstCount gives the number of that list (see AlsaAudioSystem::AnyDeviceAnswers).
     std::uint32_t CountDevices() override;
+    // Lists the devices afresh, for the next CountDevices to use too, and gives their number.
+    std::uint32_t ListForFirstCount();
     MmResult DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) override;
     // WaveBadFormat for a format no wave device takes or that the device refuses, BadDeviceId
     // without such a device; ALSA's failures as the error log maps them.
@@ -41,6 +44,7 @@ class AlsaWaveDevices final : public WaveDevices {
     std::mutex listMutex_;
     std::vector<AlsaPcmDevice> devices_;
     bool listed_ = false;
+    bool countFromList_ = false;  // the next count uses devices_ as they are
 };
 
 }  // namespace zav::platform::alsa

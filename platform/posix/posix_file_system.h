@@ -1,5 +1,8 @@
 #pragma once
-// Files on a POSIX file system. Host paths become native ones with NativePath.
+// Files on a POSIX file system. Host paths become native ones with NativePath. Files are opened
+// for reading non-blocking and checked to be regular files before anything is read. A
+// replacement's temporary file is removed when SIGTERM, SIGINT or SIGHUP ends the process while
+// it is written (see temporary_cleanup.h).
 
 #include "platform/files/files.h"
 #include "platform/posix/posix_calls.h"
@@ -19,6 +22,7 @@ class PosixFileSystem : public FileSystem {
     FileStatus ReplaceFile(std::string_view hostPath,
                            std::span<const std::span<const std::uint8_t>> pieces) override;
     FileStatus DeleteFile(std::string_view hostPath) override;
+    FileStatus RemoveStaleTemporaries(std::string_view hostPath) override;
 
   private:
     PosixCalls& calls_;

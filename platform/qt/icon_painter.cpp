@@ -92,6 +92,15 @@ QPixmap IconPixmap(const IconDrawing& icon, int size) {
     return pixmap;
 }
 
+QPixmap IconSilhouette(const IconDrawing& icon, int size, const QColor& colour) {
+    QPixmap pixmap = IconPixmap(icon, size);
+    QPainter painter(&pixmap);
+    // Keeps each pixel's coverage and replaces its colour.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), colour);
+    return pixmap;
+}
+
 QIcon WindowIcon(const IconDrawing& icon) {
     QIcon result;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})

@@ -8,6 +8,7 @@
 
 #include "platform/ui/icon_drawing.h"
 
+class QColor;
 class QPainter;
 class QRectF;
 
@@ -17,6 +18,9 @@ namespace zav::platform::qt {
 void PaintIcon(const IconDrawing& icon, QPainter& painter, const QRectF& target);
 // The icon on a transparent square of size pixels.
 QPixmap IconPixmap(const IconDrawing& icon, int size);
+// The icon's outline filled with one colour, its edges smoothed as IconPixmap's: how a disabled
+// control shows its picture.
+QPixmap IconSilhouette(const IconDrawing& icon, int size, const QColor& colour);
 // The icon at the sizes a window and its task-bar entry use.
 QIcon WindowIcon(const IconDrawing& icon);
 

@@ -1,9 +1,11 @@
 #include "platform/qt/needle_gauge.h"
 
+#include <QEasingCurve>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QRegion>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <array>
@@ -19,7 +21,8 @@ namespace {
 constexpr double kStartDegrees = 150.0;  // value 0
 constexpr double kSweepDegrees = 120.0;  // to value 15, clockwise
 constexpr int kGlideMs = 120;
-constexpr int kFocusInset = 4;  // inside the face's rounded edge
+constexpr int kGlideFrameMs = 30;  // about 33 frames a second: four steps in a glide
+constexpr int kFocusInset = 4;     // inside the face's rounded edge
 
 // The coloured band, in value units: quiet, just right, loud, too loud.
 struct Zone {
@@ -46,63 +49,54 @@ QPointF OnCircle(QPointF centre, double radius, double degrees) {
     return {centre.x() + radius * std::cos(radians), centre.y() - radius * std::sin(radians)};
 }
 
-}  // namespace
+// Where the parts of the dial lie in a widget of a given size.
+struct Dial {
+    QRectF face;
+    QPointF pivot;
+    double radius;
+    double band;
 
-double NeedleAngleDegrees(double position) {
-    const double clamped =
-        std::clamp(position, double{NeedleGauge::kMinimum}, double{NeedleGauge::kMaximum});
-    return kStartDegrees - kSweepDegrees * clamped / NeedleGauge::kMaximum;
-}
-
-NeedleGauge::NeedleGauge(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-    glide_.setDuration(kGlideMs);
-    glide_.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&glide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& position) {
-        needle_ = position.toDouble();
-        update();
-    });
-}
-
-void NeedleGauge::SetValue(int value) {
-    const int clamped = std::clamp(value, kMinimum, kMaximum);
-    if (clamped == value_ && glide_.state() != QAbstractAnimation::Running)
-        return;
-    const bool changed = clamped != value_;
-    value_ = clamped;
-    if (changed)
-        AnnounceLevel(*this, value_);
-    glide_.stop();
-    if (!isVisible()) {
-        needle_ = value_;
-        update();
-        return;
+    explicit Dial(const QRect& widget) : face(QRectF(widget).adjusted(1.5, 1.5, -1.5, -1.5)) {
+        // The pivot sits low in the middle; the arc's ends reach about half the height.
+        const double width = face.width();
+        const double height = face.height();
+        pivot = QPointF(face.center().x(), face.bottom() - height * 0.12);
+        radius = std::min(width * 0.5 / std::cos(std::numbers::pi / 6.0) - 10.0,
+                          (pivot.y() - face.top()) - 8.0);
+        band = std::max(4.0, radius * 0.09);
     }
-    glide_.setStartValue(needle_);
-    glide_.setEndValue(static_cast<double>(value_));
-    glide_.start();
+
+    double NeedleLength() const { return radius - band * 0.5; }
+    double HubRadius() const { return std::max(3.5, radius * 0.08); }
+};
+
+const QPointF kShadowOffset(1.2, 1.6);
+
+// The needle: a slim tapered blade with a short tail.
+QPainterPath Blade(const Dial& dial, QPointF centre, double angle) {
+    const double length = dial.NeedleLength();
+    const double baseHalfWidth = std::max(1.6, dial.radius * 0.035);
+    QPainterPath path;
+    path.moveTo(OnCircle(centre, length, angle));
+    path.lineTo(OnCircle(centre, baseHalfWidth, angle + 90.0));
+    path.lineTo(OnCircle(centre, length * 0.12, angle + 180.0));
+    path.lineTo(OnCircle(centre, baseHalfWidth, angle - 90.0));
+    path.closeSubpath();
+    return path;
 }
 
-void NeedleGauge::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-
+void DrawFace(QPainter& painter, const Dial& dial) {
     // The face: a soft card with a rounded edge.
-    const QRectF face = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    QLinearGradient faceShade(face.topLeft(), face.bottomLeft());
+    QLinearGradient faceShade(dial.face.topLeft(), dial.face.bottomLeft());
     faceShade.setColorAt(0.0, kFace);
     faceShade.setColorAt(1.0, kFace.darker(104));
     painter.setPen(QPen(kFaceEdge, 1.0));
     painter.setBrush(faceShade);
-    painter.drawRoundedRect(face, 6.0, 6.0);
+    painter.drawRoundedRect(dial.face, 6.0, 6.0);
 
-    // The pivot sits low in the middle; the arc's ends reach about half the height.
-    const double width = face.width();
-    const double height = face.height();
-    const QPointF pivot(face.center().x(), face.bottom() - height * 0.12);
-    const double radius = std::min(width * 0.5 / std::cos(std::numbers::pi / 6.0) - 10.0,
-                                   (pivot.y() - face.top()) - 8.0);
-    const double band = std::max(4.0, radius * 0.09);
+    const double radius = dial.radius;
+    const double band = dial.band;
+    const QPointF pivot = dial.pivot;
     const double bandRadius = radius - band / 2.0;
     const QRectF bandBox(pivot.x() - bandRadius, pivot.y() - bandRadius, 2 * bandRadius,
                          2 * bandRadius);
@@ -119,8 +113,8 @@ void NeedleGauge::paintEvent(QPaintEvent*) {
     }
 
     // A tick for every value, inside the band; stronger at both ends.
-    for (int value = kMinimum; value <= kMaximum; ++value) {
-        const bool major = value == kMinimum || value == kMaximum;
+    for (int value = NeedleGauge::kMinimum; value <= NeedleGauge::kMaximum; ++value) {
+        const bool major = value == NeedleGauge::kMinimum || value == NeedleGauge::kMaximum;
         const double angle = NeedleAngleDegrees(value);
         const double outer = radius - band - 2.0;
         const double inner = outer - (major ? band * 1.1 : band * 0.8);
@@ -134,33 +128,114 @@ void NeedleGauge::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(kZones[1].colour.darker(120), 2.0, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(OnCircle(pivot, outer - band * 1.6, angle), OnCircle(pivot, outer, angle));
     }
+}
 
-    // The needle: a slim tapered blade with a short tail, and a shadow under it.
+}  // namespace
+
+double NeedleAngleDegrees(double position) {
+    const double clamped =
+        std::clamp(position, double{NeedleGauge::kMinimum}, double{NeedleGauge::kMaximum});
+    return kStartDegrees - kSweepDegrees * clamped / NeedleGauge::kMaximum;
+}
+
+NeedleGauge::NeedleGauge(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    glideTimer_.setInterval(kGlideFrameMs);
+    connect(&glideTimer_, &QTimer::timeout, this, &NeedleGauge::GlideStep);
+}
+
+void NeedleGauge::SetValue(int value) {
+    const int clamped = std::clamp(value, kMinimum, kMaximum);
+    if (clamped == value_)
+        return;  // the needle is there or already gliding there
+    value_ = clamped;
+    AnnounceLevel(*this, value_);
+    if (!isVisible()) {
+        glideTimer_.stop();
+        needle_ = value_;
+        update();
+        return;
+    }
+    glideFrom_ = needle_;
+    glideClock_.start();
+    if (!glideTimer_.isActive())
+        glideTimer_.start();
+}
+
+void NeedleGauge::GlideStep() {
+    const double progress =
+        std::min(1.0, static_cast<double>(glideClock_.elapsed()) / double{kGlideMs});
+    if (progress >= 1.0) {
+        glideTimer_.stop();
+        MoveNeedle(value_);
+        return;
+    }
+    static const QEasingCurve curve(QEasingCurve::OutCubic);
+    MoveNeedle(glideFrom_ + (value_ - glideFrom_) * curve.valueForProgress(progress));
+}
+
+void NeedleGauge::MoveNeedle(double position) {
+    const double shown = needle_;
+    needle_ = position;
+    if (TipPixel(position) == TipPixel(shown))
+        return;
+    update(QRegion(NeedleArea(shown)) + QRegion(NeedleArea(position)));
+}
+
+QRect NeedleGauge::NeedleArea(double position) const {
+    const Dial dial(rect());
+    const double angle = NeedleAngleDegrees(position);
+    const double hub = dial.HubRadius();
+    const QRectF covered =
+        Blade(dial, dial.pivot, angle)
+            .boundingRect()
+            .united(Blade(dial, dial.pivot + kShadowOffset, angle).boundingRect())
+            .united(QRectF(dial.pivot - QPointF(hub, hub), QSizeF(2 * hub, 2 * hub)));
+    // Antialiasing reaches a pixel beyond the shape.
+    return covered.toAlignedRect().adjusted(-2, -2, 2, 2);
+}
+
+QPoint NeedleGauge::TipPixel(double position) const {
+    const Dial dial(rect());
+    const QPointF tip = OnCircle(dial.pivot, dial.NeedleLength(), NeedleAngleDegrees(position));
+    return (tip * devicePixelRatioF()).toPoint();
+}
+
+const QPixmap& NeedleGauge::Face() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (face_.size() == pixels && face_.devicePixelRatio() == ratio)
+        return face_;
+    face_ = QPixmap(pixels);
+    face_.setDevicePixelRatio(ratio);
+    face_.fill(Qt::transparent);
+    QPainter painter(&face_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    DrawFace(painter, Dial(rect()));
+    return face_;
+}
+
+void NeedleGauge::paintEvent(QPaintEvent*) {
+    const QPixmap& face = Face();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, face);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    const Dial dial(rect());
     const double angle = NeedleAngleDegrees(needle_);
-    const double length = radius - band * 0.5;
-    const double baseHalfWidth = std::max(1.6, radius * 0.035);
-    auto blade = [&](QPointF centre) {
-        QPainterPath path;
-        path.moveTo(OnCircle(centre, length, angle));
-        path.lineTo(OnCircle(centre, baseHalfWidth, angle + 90.0));
-        path.lineTo(OnCircle(centre, length * 0.12, angle + 180.0));
-        path.lineTo(OnCircle(centre, baseHalfWidth, angle - 90.0));
-        path.closeSubpath();
-        return path;
-    };
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 40));
-    painter.drawPath(blade(pivot + QPointF(1.2, 1.6)));
+    painter.drawPath(Blade(dial, dial.pivot + kShadowOffset, angle));
     painter.setBrush(kNeedle);
-    painter.drawPath(blade(pivot));
+    painter.drawPath(Blade(dial, dial.pivot, angle));
 
     // The hub.
-    const double hub = std::max(3.5, radius * 0.08);
-    QRadialGradient hubShade(pivot - QPointF(hub * 0.3, hub * 0.3), hub * 1.2);
+    const double hub = dial.HubRadius();
+    QRadialGradient hubShade(dial.pivot - QPointF(hub * 0.3, hub * 0.3), hub * 1.2);
     hubShade.setColorAt(0.0, kHubHighlight);
     hubShade.setColorAt(1.0, kNeedle);
     painter.setBrush(hubShade);
-    painter.drawEllipse(pivot, hub, hub);
+    painter.drawEllipse(dial.pivot, hub, hub);
 
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

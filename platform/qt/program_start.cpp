@@ -1,5 +1,8 @@
 #include "platform/qt/program_start.h"
 
+#include <string>
+#include <vector>
+
 #include "platform/qt/display_check.h"
 
 namespace zav::platform::qt {
@@ -15,15 +18,10 @@ std::optional<int> EndBeforeWindows(std::span<const char* const> arguments,
                                     const ProgramText& program,
                                     const EnvironmentLookup& environment, std::ostream& out,
                                     std::ostream& err) {
-    for (const std::string_view argument : arguments) {
-        if (argument == "--help") {
-            out << program.help << std::flush;
-            return kExitSuccess;
-        }
-        if (argument == "--version") {
-            out << program.command << ' ' << program.version << std::endl;
-            return kExitSuccess;
-        }
+    const std::vector<std::string> words(arguments.begin(), arguments.end());
+    if (const std::optional<std::string> answer = CommandLineAnswer(words, program)) {
+        out << *answer << std::flush;
+        return kExitSuccess;
     }
     if (NoDisplay(environment)) {
         err << program.command << ": " << kNoDisplayAdvice << std::endl;

@@ -1,7 +1,7 @@
 #pragma once
-// What a windowed program settles before it makes its QApplication: the two questions its
-// command line may ask (--help, --version; every other argument is ignored, as the programs
-// take none), and whether there is a display to show a window on (display_check.h).
+// What a windowed program settles before it makes its QApplication: the answer to the questions
+// its command line may ask (platform/ui/program_text.h), and whether there is a display to show a
+// window on (display_check.h).
 //
 // Thread: the program's main thread, before the QApplication exists.
 
@@ -11,14 +11,9 @@
 #include <string_view>
 
 #include "platform/audio/audio_backend.h"
+#include "platform/ui/program_text.h"
 
 namespace zav::platform::qt {
-
-struct ProgramText {
-    std::string_view command;  // "voxgauge": starts --version's line and every error line
-    std::string_view version;
-    std::string_view help;  // --help's text, ending with a line break
-};
 
 // Returns the exit status when the program ends here: 0 after answering --help or --version on
 // out, 1 after one line on err when there is no display. nullopt: go on and show the window.

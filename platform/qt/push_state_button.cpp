@@ -1,9 +1,11 @@
 #include "platform/qt/push_state_button.h"
 
+#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 #include "platform/qt/accessible_push_button.h"
+#include "platform/qt/icon_painter.h"
 
 namespace zav::platform::qt {
 
@@ -15,6 +17,32 @@ void PushStateButton::SetPushedIn(bool pushed) {
     pushedIn_ = pushed;
     update();
     AnnouncePushedIn(*this);
+}
+
+void PushStateButton::SetPicture(const IconDrawing& picture, int side) {
+    picture_ = picture;
+    pictureSide_ = side;
+    setIconSize(QSize(side, side));
+    MakePictureIcon();
+}
+
+void PushStateButton::MakePictureIcon() {
+    QIcon icon(IconPixmap(*picture_, pictureSide_));
+    const QPixmap silhouette = IconSilhouette(
+        *picture_, pictureSide_, palette().color(QPalette::Disabled, QPalette::ButtonText));
+    QStyleOption option;
+    option.initFrom(this);
+    icon.addPixmap(style()->generatedIconPixmap(QIcon::Disabled, silhouette, &option),
+                   QIcon::Disabled);
+    setIcon(icon);
+}
+
+void PushStateButton::changeEvent(QEvent* event) {
+    QPushButton::changeEvent(event);
+    // The disabled picture follows the palette and the style, as the disabled text does.
+    if (picture_ &&
+        (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange))
+        MakePictureIcon();
 }
 
 void PushStateButton::paintEvent(QPaintEvent*) {

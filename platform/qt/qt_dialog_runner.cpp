@@ -28,12 +28,16 @@ int QtDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handle
     QWidget* owner = running_.empty() ? nullptr : running_.back();
     QtDialogWindow window(dialog, handler, owner);
     const RunningEntry entry(running_, &window);
+    MarkStartPhase("window built");
 
     if (handler.OnCreate(window) == -1) {
         handler.OnDestroy();
         return -1;
     }
-    if (handler.OnInitDialog())
+    MarkStartPhase("dialog created");
+    const bool focusFirst = handler.OnInitDialog();
+    MarkStartPhase("dialog started (device checks, mixer, capture)");
+    if (focusFirst)
         window.FocusFirstTabStop();
     if (observer_ && !window.EndResult())
         observer_(window);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimerEvent>
 #include <span>
 
@@ -66,6 +67,15 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, DialogHandler& hand
     const PixelRect client = MapDialogRect({0, 0, dialog.width, dialog.height}, baseUnits_);
     setFixedSize(client.width, client.height);
     BuildControls();
+    // The window menu from the keyboard. Shortcuts, so that they come before the focused control
+    // (a button would take Alt+Space as Space); the menu opens at the window's corner, as the
+    // host's window menu does.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10),
+          QKeySequence(Qt::ALT | Qt::Key_Space)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this] { PopUpWindowMenu(mapToGlobal(QPoint(0, 0))); });
+    }
 }
 
 QtDialogWindow::~QtDialogWindow() {
@@ -129,8 +139,7 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
             if ((control.style & kStyleShowIcon) != 0 && control.icon != nullptr) {
                 const PixelRect box = MapDialogRect(control.rect, baseUnits_);
                 const int side = std::max(8, std::min(box.width, box.height) - kButtonIconMargin);
-                button->setIcon(QIcon(IconPixmap(*control.icon, side)));
-                button->setIconSize(QSize(side, side));
+                button->SetPicture(*control.icon, side);
             } else {
                 button->setText(FromUtf8(control.text));
             }
@@ -412,10 +421,14 @@ QMenu* QtDialogWindow::BuildWindowMenu() {
     return menu;
 }
 
-void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+void QtDialogWindow::PopUpWindowMenu(const QPoint& at) {
     QMenu* menu = BuildWindowMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    menu->popup(at);
+}
+
+void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    PopUpWindowMenu(event->globalPos());
 }
 
 }  // namespace zav::platform::qt

@@ -5,8 +5,11 @@
 // DialogView and DialogTimers; the user's actions reach the presenter's DialogHandler, while
 // changes the presenter makes never come back to it.
 //
-// The desktop offers no system menu a program could extend, so the window's context menu stands
-// in for it: Close, and below a separator each item the presenter added.
+// The desktop offers no system menu a program could extend (Wayland compositors draw none for
+// their clients at all), so the window's context menu stands in for it: Close, and below a
+// separator each item the presenter added. It opens with the right mouse button and from the
+// keyboard with the menu key, Shift+F10 or Alt+Space (the host's key for the window menu, where
+// the desktop leaves it to the program), on X11 and Wayland alike.
 //
 // Each control widget is named "control<id>" (for example "control1001") so tests can find it.
 // Every control with a text has that text (without its mnemonic mark) as its accessible name,
@@ -102,6 +105,7 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     void LinkLabels(const std::vector<QWidget*>& built);
     void OnButtonClicked(int id);
     void OnSystemCommand(std::uint32_t commandId);
+    void PopUpWindowMenu(const QPoint& at);
 
     const DialogTemplate& dialog_;
     DialogHandler& handler_;

@@ -20,6 +20,28 @@ bool AllowsWriting(Access access) {
 
 }  // namespace
 
+std::string_view RegResultText(RegResult result) {
+    switch (result) {
+        case RegResult::Success:
+            return "no error";
+        case RegResult::FileNotFound:
+            return "not found";
+        case RegResult::AccessDenied:
+            return "access denied";
+        case RegResult::InvalidHandle:
+            return "invalid handle";
+        case RegResult::InvalidParameter:
+            return "invalid parameter";
+        case RegResult::Busy:
+            return "the store is busy: another program is writing to it";
+        case RegResult::MoreData:
+            return "more data than expected";
+        case RegResult::BadDatabase:
+            return "the store is damaged or cannot be read or written";
+    }
+    return "unknown error";
+}
+
 std::string FoldName(std::string_view name) {
     std::string folded(name);
     std::transform(folded.begin(), folded.end(), folded.begin(), FoldChar);
@@ -56,6 +78,50 @@ RegResult RegistryStore::CreateKey(Hive hive, std::string_view path, Access acce
         return created;
     }
     key = RegistryKey(*this, hive, std::string(path), access);
+    return RegResult::Success;
+}
+
+RegResult RegistryStore::ApplyInTurn(Hive hive, std::string_view path,
+                                     std::span<const ValueChange> changes, std::size_t& deleted,
+                                     bool& restored) {
+    deleted = 0;
+    restored = true;
+    std::vector<NamedValue> before;
+    if (RegResult listed = ListValues(hive, path, before); listed != RegResult::Success)
+        return listed;
+    for (const ValueChange& change : changes) {
+        RegResult result = RegResult::Success;
+        if (change.remove) {
+            result = DeleteValue(hive, path, change.name);
+            if (result == RegResult::Success)
+                ++deleted;
+            if (result == RegResult::FileNotFound)
+                result = RegResult::Success;
+        } else {
+            result = SetValue(hive, path, change.name, change.value.type, change.value.data);
+        }
+        if (result == RegResult::Success)
+            continue;
+
+        deleted = 0;
+        std::vector<NamedValue> now;
+        restored = ListValues(hive, path, now) == RegResult::Success;
+        // Setting a value keeps the spelling it was created with, so one that was deleted and
+        // created again in other letters goes first and comes back as it was.
+        for (const NamedValue& current : now) {
+            const bool existed =
+                std::any_of(before.begin(), before.end(),
+                            [&](const NamedValue& old) { return old.name == current.name; });
+            if (!existed)
+                restored = DeleteValue(hive, path, current.name) == RegResult::Success && restored;
+        }
+        for (const NamedValue& old : before) {
+            restored = SetValue(hive, path, old.name, old.value.type, old.value.data) ==
+                           RegResult::Success &&
+                       restored;
+        }
+        return result;
+    }
     return RegResult::Success;
 }
 
@@ -123,6 +189,15 @@ RegResult RegistryKey::Delete(std::string_view name) {
     if (!AllowsWriting(access_))
         return RegResult::AccessDenied;
     return store_->DeleteValue(hive_, path_, name);
+}
+
+RegResult RegistryKey::Apply(std::span<const ValueChange> changes, std::size_t& deleted) {
+    deleted = 0;
+    if (!IsOpen())
+        return RegResult::InvalidHandle;
+    if (!AllowsWriting(access_))
+        return RegResult::AccessDenied;
+    return store_->ApplyChanges(hive_, path_, changes, deleted);
 }
 
 RegResult RegistryKey::List(std::vector<NamedValue>& values) const {

@@ -7,8 +7,9 @@
 // documentation line by line. A string value keeps exactly the bytes written: callers decide
 // whether a terminating zero belongs to it.
 //
-// Thread: a RegistryStore may be used from any thread; each call is atomic on its own.
-// A RegistryKey is used by one thread at a time.
+// Thread: a RegistryStore may be used from any thread; each call is atomic on its own, and
+// RegistryKey::Apply makes a whole list of changes one call. A RegistryKey is used by one thread
+// at a time.
 
 #include <cstdint>
 #include <memory>
@@ -28,9 +29,13 @@ enum class RegResult : std::int32_t {
     AccessDenied = 5,   // the key was opened without the access the call needs
     InvalidHandle = 6,  // the key handle is closed
     InvalidParameter = 87,
+    Busy = 170,          // another program held the store's write lock for longer than the wait
     MoreData = 234,      // the caller's buffer is smaller than the value
     BadDatabase = 1009,  // the store itself could not be read or written
 };
+
+// A short text for a result, for messages: "access denied", "the store is busy", ...
+std::string_view RegResultText(RegResult result);
 
 enum class Hive : std::uint32_t {
     ClassesRoot = 0x80000000,
@@ -64,6 +69,13 @@ struct NamedValue {
     RegistryValue value;
 };
 
+// One change of a batch (RegistryKey::Apply): sets the value called name, or deletes it.
+struct ValueChange {
+    std::string name;
+    bool remove = false;
+    RegistryValue value;  // what to set; not used when remove is set
+};
+
 class RegistryKey;
 
 // A backend: the in-memory store for tests, or the SQLite file. Open and create keys through
@@ -95,6 +107,17 @@ class RegistryStore {
     // The key's values in the order they were first created.
     virtual RegResult ListValues(Hive hive, std::string_view path,
                                  std::vector<NamedValue>& values) = 0;
+    // RegistryKey::Apply on the key at path: every change or, on any failure, none.
+    virtual RegResult ApplyChanges(Hive hive, std::string_view path,
+                                   std::span<const ValueChange> changes, std::size_t& deleted) = 0;
+
+    // ApplyChanges for a backend without transactions: the changes one by one through
+    // SetValue and DeleteValue and, when one fails, the key's earlier values put back as well
+    // as that can be done. Gives the failure's result; restored tells whether the key is as it
+    // was. Values keep their bytes and spelling; one that was deleted and restored moves to the
+    // end of the list.
+    RegResult ApplyInTurn(Hive hive, std::string_view path, std::span<const ValueChange> changes,
+                          std::size_t& deleted, bool& restored);
 };
 
 // An open key. Closing (or destroying) the handle releases it; calls on a closed handle
@@ -125,6 +148,13 @@ class RegistryKey {
     // Like RegDeleteValue.
     RegResult Delete(std::string_view name);
     RegResult List(std::vector<NamedValue>& values) const;
+    // Makes changes in their order, as one transaction: when any of them fails, none is made
+    // and the key keeps exactly its earlier values (the result and the store's LastError say
+    // why). Deleting a value that does not exist is no failure; deleted counts the values that
+    // were deleted. A process killed in the middle leaves the key with all the changes or
+    // none. (The host's registry has no transactions: there the earlier values are put back
+    // after a failure, and LastError says so when even that fails.)
+    RegResult Apply(std::span<const ValueChange> changes, std::size_t& deleted);
 
     Hive KeyHive() const { return hive_; }
     const std::string& Path() const { return path_; }

@@ -1,10 +1,11 @@
 #include "platform/sim/audio_backends.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "platform/bytes/little_endian.h"
+#include "platform/riff/wave_chunks.h"
 #include "platform/sim/demo_mixer.h"
 #include "platform/sim/demo_voice.h"
 #include "platform/sim/mixer_sim.h"
@@ -15,20 +16,29 @@ namespace zav::platform::sim {
 
 namespace {
 
-// Reads the voice file named by ZAV_SIM_MIC; on failure says why in whyNot.
+// Reads the voice file named by ZAV_SIM_MIC; on failure says why in whyNot. Only a regular
+// file is opened: a FIFO or a device would block the open or the reads.
 std::optional<MicSignal> MicFromFile(const std::string& path, std::string& whyNot) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        whyNot = std::string(kSimMicVariable) + " file \"" + path + "\" cannot be opened";
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && !std::filesystem::is_regular_file(status)) {
+        whyNot = std::string(kSimMicVariable) + " file \"" + path + "\" is not a regular file";
         return std::nullopt;
     }
-    const std::streamoff size = file.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxSimMicFileBytes) {
+    const std::uintmax_t fileSize = error ? 0 : std::filesystem::file_size(path, error);
+    if (!error && fileSize > kMaxSimMicFileBytes) {
         whyNot = std::string(kSimMicVariable) + " file \"" + path + "\" is too large";
         return std::nullopt;
     }
+    std::ifstream file;
+    if (!error)
+        file.open(path, std::ios::binary);
+    if (error || !file) {
+        whyNot = std::string(kSimMicVariable) + " file \"" + path + "\" cannot be opened";
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::streamsize>(fileSize);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    file.seekg(0);
     if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
         whyNot = std::string(kSimMicVariable) + " file \"" + path + "\" cannot be read";
         return std::nullopt;
@@ -49,14 +59,8 @@ void WriteSpeaker(const SimSoundCard& card, const std::string& path) {
     if (!format)
         return;  // nothing was played
     const std::vector<std::uint8_t> played = card.PlayedBytes(0);
-    std::vector<std::uint8_t> bytes;
-    LeWriter writer(bytes);
-    const auto size = static_cast<std::uint32_t>(played.size());
-    writer.Code(MakeFourCc("RIFF")).U32(36 + size).Code(MakeFourCc("WAVE"));
-    writer.Code(MakeFourCc("fmt ")).U32(16).U16(format->formatTag).U16(format->channels);
-    writer.U32(format->samplesPerSec).U32(format->avgBytesPerSec);
-    writer.U16(format->blockAlign).U16(format->bitsPerSample);
-    writer.Code(MakeFourCc("data")).U32(size);
+    std::vector<std::uint8_t> bytes =
+        riff::BuildWaveHeader(*format, static_cast<std::uint32_t>(played.size()));
     bytes.insert(bytes.end(), played.begin(), played.end());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),

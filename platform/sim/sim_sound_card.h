@@ -1,8 +1,8 @@
 #pragma once
 // A simulated sound card: wave input and output devices and the output-device hold, driven by
-// a clock that a test advances by hand (AdvanceBy, or a SimClock it is attached to), or by real
-// time on the card's own thread (StartThreads). The microphone hears a MicSignal; the output
-// devices keep what they played.
+// a clock that a test advances by hand (AdvanceBy, or a platform/testing SimClock it is
+// attached to), or by real time on the card's own thread (StartThreads). The microphone hears a
+// MicSignal; the output devices keep what they played.
 //
 // The wave calls and their rules are the wave core's (platform/audio/wave_core.h); the card
 // adds its devices, what they record and play as time passes, and the output hold. Every breach
@@ -33,7 +33,7 @@
 #include "platform/sim/mic_signal.h"
 #include "platform/sim/rule_violation.h"
 #include "platform/sim/sim_call.h"
-#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_clock_part.h"
 
 namespace zav::platform::sim {
 
@@ -49,7 +49,7 @@ struct SimCardConfig {
     MicSignal mic = SilentMic();
 };
 
-class SimSoundCard final : public AudioSystem, public SimClock::Part {
+class SimSoundCard final : public AudioSystem, public SimClockPart {
   public:
     explicit SimSoundCard(SimCardConfig config = {});
     ~SimSoundCard() override;

@@ -1,14 +1,12 @@
 #include "platform/sim/wave_file_reader.h"
 
 #include "platform/bytes/little_endian.h"
+#include "platform/riff/wave_chunks.h"
 
 namespace zav::platform::sim {
 
 namespace {
 
-constexpr std::size_t kChunkHeaderSize = 8;
-constexpr std::size_t kFmtSize = 16;
-constexpr std::uint16_t kPcmTag = 1;
 constexpr std::uint16_t kMaxChannels = 8;
 
 struct FmtChunk {
@@ -18,18 +16,13 @@ struct FmtChunk {
     std::uint16_t bitsPerSample = 0;
 };
 
-std::optional<FmtChunk> ParseFmt(std::span<const std::uint8_t> body, std::string& problem) {
-    if (body.size() < kFmtSize) {
-        problem = "fmt chunk too short";
-        return std::nullopt;
-    }
+std::optional<FmtChunk> CheckFmt(const PcmWaveFormat& format, std::string& problem) {
     FmtChunk fmt;
-    const std::uint16_t tag = ReadLe16(body, 0);
-    fmt.channels = ReadLe16(body, 2);
-    fmt.sampleRate = ReadLe32(body, 4);
-    fmt.blockAlign = ReadLe16(body, 12);
-    fmt.bitsPerSample = ReadLe16(body, 14);
-    if (tag != kPcmTag) {
+    fmt.channels = format.channels;
+    fmt.sampleRate = format.samplesPerSec;
+    fmt.blockAlign = format.blockAlign;
+    fmt.bitsPerSample = format.bitsPerSample;
+    if (format.formatTag != kWaveFormatPcm) {
         problem = "not PCM";
     } else if (fmt.channels == 0 || fmt.channels > kMaxChannels) {
         problem = "unsupported channel count";
@@ -66,47 +59,38 @@ PcmSamples DecodeData(const FmtChunk& fmt, std::span<const std::uint8_t> body) {
 }  // namespace
 
 std::optional<PcmSamples> ReadWaveFile(std::span<const std::uint8_t> bytes, std::string& problem) {
-    if (bytes.size() < 12 || !HasFourCc(bytes, 0, MakeFourCc("RIFF")) ||
-        !HasFourCc(bytes, 8, MakeFourCc("WAVE"))) {
-        problem = "not a RIFF WAVE file";
+    riff::WaveChunks chunks;
+    switch (riff::FindWaveChunks(bytes, chunks)) {
+        case riff::WaveSearch::Found:
+            break;
+        case riff::WaveSearch::NotRiffWave:
+        case riff::WaveSearch::FormCutOff:
+            problem = "not a RIFF WAVE file";
+            return std::nullopt;
+        case riff::WaveSearch::NoFormatChunk:
+            problem =
+                riff::HasDataChunkAnywhere(bytes) ? "data chunk before fmt chunk" : "no fmt chunk";
+            return std::nullopt;
+        case riff::WaveSearch::ShortFormatChunk:
+            problem = "fmt chunk too short";
+            return std::nullopt;
+        case riff::WaveSearch::NoDataChunk:
+            problem =
+                riff::HasDataChunkAnywhere(bytes) ? "data chunk before fmt chunk" : "no data chunk";
+            return std::nullopt;
+        case riff::WaveSearch::Malformed:
+            problem = "a chunk header is cut off by the end of the file";
+            return std::nullopt;
+    }
+    const std::optional<FmtChunk> fmt = CheckFmt(chunks.format, problem);
+    if (!fmt)
+        return std::nullopt;
+    PcmSamples pcm = DecodeData(*fmt, chunks.data);
+    if (pcm.samples.empty()) {
+        problem = "no samples";
         return std::nullopt;
     }
-    std::optional<FmtChunk> fmt;
-    std::size_t offset = 12;
-    while (bytes.size() - offset >= kChunkHeaderSize) {
-        const bool isFmt = HasFourCc(bytes, offset, MakeFourCc("fmt "));
-        const bool isData = HasFourCc(bytes, offset, MakeFourCc("data"));
-        const std::uint32_t length = ReadLe32(bytes, offset + 4);
-        const std::size_t bodyOffset = offset + kChunkHeaderSize;
-        if (length > bytes.size() - bodyOffset) {
-            problem = "chunk runs past the end of the file";
-            return std::nullopt;
-        }
-        const std::span<const std::uint8_t> body = bytes.subspan(bodyOffset, length);
-        if (isFmt) {
-            fmt = ParseFmt(body, problem);
-            if (!fmt)
-                return std::nullopt;
-        } else if (isData) {
-            if (!fmt) {
-                problem = "data chunk before fmt chunk";
-                return std::nullopt;
-            }
-            PcmSamples pcm = DecodeData(*fmt, body);
-            if (pcm.samples.empty()) {
-                problem = "no samples";
-                return std::nullopt;
-            }
-            return pcm;
-        }
-        // Chunks are padded to an even length.
-        const std::size_t padded = static_cast<std::size_t>(length) + (length & 1u);
-        if (padded >= bytes.size() - bodyOffset)
-            break;
-        offset = bodyOffset + padded;
-    }
-    problem = fmt ? "no data chunk" : "no fmt chunk";
-    return std::nullopt;
+    return pcm;
 }
 
 }  // namespace zav::platform::sim

@@ -19,9 +19,10 @@ struct PcmSamples {
     std::size_t FrameCount() const { return channels == 0 ? 0 : samples.size() / channels; }
 };
 
-// Reads the "fmt " and "data" chunks of a WAVE file. On anything it cannot use, gives nothing
-// and sets problem to a short reason ("not a RIFF WAVE file", "no data chunk" ...). A trailing
-// partial frame is dropped.
+// Reads the "fmt " and "data" chunks of a WAVE file, found as for every WAVE file the programs
+// read (platform/riff/wave_chunks.h): the sound ends where the file ends. On anything it cannot
+// use, gives nothing and sets problem to a short reason ("not a RIFF WAVE file", "no data chunk"
+// ...). A trailing partial frame is dropped.
 std::optional<PcmSamples> ReadWaveFile(std::span<const std::uint8_t> bytes, std::string& problem);
 
 }  // namespace zav::platform::sim

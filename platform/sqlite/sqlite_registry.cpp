@@ -38,12 +38,36 @@ CREATE TABLE IF NOT EXISTS key_values (
 PRAGMA user_version = 1;
 )sql";
 
+// Replacing keeps the first spelling of the name and the value's place in the list.
+constexpr std::string_view kUpsertValue =
+    "INSERT INTO key_values (key_id, name, folded, type, data) VALUES (?1, ?2, ?3, ?4, ?5)"
+    " ON CONFLICT (key_id, folded) DO UPDATE SET type = excluded.type, data = excluded.data";
+
 std::int64_t HiveNumber(Hive hive) {
     return static_cast<std::uint32_t>(hive);
 }
 
 bool IsAccessErrno(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// A path as the file name of a URI: every byte but the unreserved ones and '/' escaped.
+std::string UriPath(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= '0' && byte <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
+            c == '~') {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0x0F];
+        }
+    }
+    return escaped;
 }
 
 // Rolls back a write transaction that was not committed, whatever way the body left.
@@ -91,6 +115,12 @@ RegResult SqliteRegistry::Failure(const SqliteDatabase& db, int code, std::strin
             if (IsAccessErrno(db.SystemErrno()))
                 result = RegResult::AccessDenied;
             break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return Failure(RegResult::Busy,
+                           std::string(operation) + " " + filePath_ + ": " + db.ErrorMessage() +
+                               " (the store is busy: another program held it for more than " +
+                               std::to_string(busyTimeoutMs_) + " ms)");
         default:
             break;
     }
@@ -132,6 +162,27 @@ RegResult SqliteRegistry::Connect(Connection kind, SqliteDatabase& db) {
     return RegResult::Success;
 }
 
+RegResult SqliteRegistry::ConnectImmutable(SqliteDatabase& db) {
+    const std::string uri = "file:" + UriPath(fs::absolute(filePath_).string()) + "?immutable=1";
+    if (int code = db.Open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI); code != SQLITE_OK) {
+        return Failure(db, code, "open");
+    }
+    return RegResult::Success;
+}
+
+RegResult SqliteRegistry::UseWriteAheadLog(SqliteDatabase& db) {
+    // A file already in the mode answers at once. Switching needs the file to itself: while
+    // another connection uses it, this write goes through the rollback journal and a later
+    // one switches.
+    SqliteStatement pragma(db, "PRAGMA journal_mode = WAL");
+    if (pragma.PrepareResult() != SQLITE_OK)
+        return Failure(db, pragma.PrepareResult(), "open");
+    const int code = pragma.Step();
+    if (code == SQLITE_ROW || (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        return RegResult::Success;
+    return Failure(db, code, "open");
+}
+
 RegResult SqliteRegistry::ReadSchemaVersion(SqliteDatabase& db, std::int64_t& version) {
     SqliteStatement statement(db, "PRAGMA user_version");
     if (statement.PrepareResult() != SQLITE_OK) {
@@ -153,9 +204,20 @@ RegResult SqliteRegistry::ConnectForReading(SqliteDatabase& db, bool& hasSchema)
         return result;
     }
     std::int64_t version = 0;
-    if (RegResult result = ReadSchemaVersion(db, version); result != RegResult::Success) {
-        return result;
+    RegResult result = ReadSchemaVersion(db, version);
+    // A store with a write-ahead log needs its index file beside it even for reading; in a
+    // folder where that cannot be made, and with no log left there, the file holds the whole
+    // store and nobody can be writing it.
+    const int code = sqlite3_errcode(db.Get()) & 0xff;
+    std::error_code error;
+    if (result != RegResult::Success && (code == SQLITE_READONLY || code == SQLITE_CANTOPEN) &&
+        !fs::exists(filePath_ + "-wal", error) && !error) {
+        if (result = ConnectImmutable(db); result != RegResult::Success)
+            return result;
+        result = ReadSchemaVersion(db, version);
     }
+    if (result != RegResult::Success)
+        return result;
     hasSchema = version == kSchemaVersion;
     return RegResult::Success;
 }
@@ -177,6 +239,8 @@ template <typename Body>
 RegResult SqliteRegistry::Write(Connection kind, Body&& body) {
     SqliteDatabase db;
     if (RegResult result = Connect(kind, db); result != RegResult::Success)
+        return result;
+    if (RegResult result = UseWriteAheadLog(db); result != RegResult::Success)
         return result;
     // IMMEDIATE takes the write lock now, so two writers queue up here (waiting up to the busy
     // timeout) instead of failing when the second one tries to commit.
@@ -347,11 +411,7 @@ RegResult SqliteRegistry::SetValue(Hive hive, std::string_view path, std::string
             return Failure(db, code, "write");
         if (found != RegResult::Success)
             return found;
-        // Replacing keeps the first spelling of the name and the value's place in the list.
-        SqliteStatement upsert(db,
-                               "INSERT INTO key_values (key_id, name, folded, type, data)"
-                               " VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (key_id, folded)"
-                               " DO UPDATE SET type = excluded.type, data = excluded.data");
+        SqliteStatement upsert(db, kUpsertValue);
         if (upsert.PrepareResult() != SQLITE_OK) {
             return Failure(db, upsert.PrepareResult(), "write");
         }
@@ -420,6 +480,50 @@ RegResult SqliteRegistry::ListValues(Hive hive, std::string_view path,
         return Failure(db, code, "read");
     }
     return RegResult::Success;
+}
+
+RegResult SqliteRegistry::ApplyChanges(Hive hive, std::string_view path,
+                                       std::span<const ValueChange> changes, std::size_t& deleted) {
+    deleted = 0;
+    const std::string folded = FoldKeyPath(path);
+    const Connection kind = folded.empty() ? Connection::Create : Connection::Existing;
+    std::size_t deletedNow = 0;
+    const RegResult result = Write(kind, [&](SqliteDatabase& db) {
+        std::int64_t keyId = 0;
+        int code = SQLITE_OK;
+        RegResult found = FindKeyId(db, hive, folded, true, keyId, code);
+        if (code != SQLITE_OK)
+            return Failure(db, code, "write");
+        if (found != RegResult::Success)
+            return found;
+        SqliteStatement upsert(db, kUpsertValue);
+        SqliteStatement erase(db, "DELETE FROM key_values WHERE key_id = ?1 AND folded = ?2");
+        for (const SqliteStatement* statement : {&upsert, &erase}) {
+            if (statement->PrepareResult() != SQLITE_OK)
+                return Failure(db, statement->PrepareResult(), "write");
+        }
+        for (const ValueChange& change : changes) {
+            SqliteStatement& statement = change.remove ? erase : upsert;
+            statement.Reset();
+            statement.BindInt64(1, keyId);
+            if (change.remove) {
+                erase.BindText(2, FoldName(change.name));
+            } else {
+                upsert.BindText(2, change.name);
+                upsert.BindText(3, FoldName(change.name));
+                upsert.BindInt64(4, static_cast<std::uint32_t>(change.value.type));
+                upsert.BindBlob(5, change.value.data);
+            }
+            if (code = statement.Step(); code != SQLITE_DONE)
+                return Failure(db, code, "write " + change.name + " in");
+            if (change.remove)
+                deletedNow += static_cast<std::size_t>(sqlite3_changes(db.Get()));
+        }
+        return RegResult::Success;
+    });
+    if (result == RegResult::Success)
+        deleted = deletedNow;
+    return result;
 }
 
 }  // namespace zav::platform

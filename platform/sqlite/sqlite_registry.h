@@ -3,10 +3,13 @@
 //
 // Each call opens its own connection and does its work in one transaction, so several
 // processes may share the file: writers take the file's write lock at the start of their
-// transaction (waiting up to kBusyTimeoutMs for another writer) and never lose each other's
-// values. Reading never creates the file; it appears, with its folder, on the first write.
-// A file that is not a store of ours, is damaged, or was written by a newer schema gives
-// BadDatabase and is left as it is.
+// transaction (waiting up to kBusyTimeoutMs for another writer, then giving Busy) and never
+// lose each other's values. The file keeps a write-ahead log (set by the first write), so
+// readers never wait for a writer and a killed writer leaves nothing half-done. Reading never
+// creates the file; it appears, with its folder, on the first write. A store in a folder this
+// process cannot write is read as it stands in the file (the log cannot be kept there, so
+// nobody can be writing it). A file that is not a store of ours, is damaged, or was written by
+// a newer schema gives BadDatabase and is left as it is.
 //
 // Thread: any; calls share no connection.
 
@@ -44,6 +47,9 @@ class SqliteRegistry : public RegistryStore {
     RegResult DeleteValue(Hive hive, std::string_view path, std::string_view name) override;
     RegResult ListValues(Hive hive, std::string_view path,
                          std::vector<NamedValue>& values) override;
+    // One transaction, with its statements prepared once, whatever the number of changes.
+    RegResult ApplyChanges(Hive hive, std::string_view path, std::span<const ValueChange> changes,
+                           std::size_t& deleted) override;
 
   private:
     enum class Connection {
@@ -52,6 +58,11 @@ class SqliteRegistry : public RegistryStore {
     };
 
     RegResult Connect(Connection kind, SqliteDatabase& db);
+    // Opens the file as it stands, read only and without its log or locks: for a store in a
+    // folder where the log cannot be made.
+    RegResult ConnectImmutable(SqliteDatabase& db);
+    // Puts the file into write-ahead-log mode unless it is already there.
+    RegResult UseWriteAheadLog(SqliteDatabase& db);
     // Opens for reading; hasSchema is false for a file that holds no store yet.
     RegResult ConnectForReading(SqliteDatabase& db, bool& hasSchema);
     // Runs body inside one write transaction, committed only when it returns Success.

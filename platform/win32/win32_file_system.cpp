@@ -44,8 +44,69 @@ FileStatus OpenFailure(const std::wstring& widePath, const std::string& path) {
     FileStatus status = LastErrorStatus("cannot open", path);
     const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return {FileError::IoError, path + " is not a regular file"};
+        return {FileError::NotRegularFile, path + " is not a regular file"};
     return status;
+}
+
+// Only files on a disk are read or replaced: a pipe, a console or a device such as NUL is not.
+bool IsDiskFile(HANDLE file) {
+    return ::GetFileType(file) == FILE_TYPE_DISK;
+}
+
+// The file a replacement writes: the path itself, or the file a symbolic link leads to, so that
+// the link stays a link. Refuses a target that exists and is not a file on a disk.
+FileStatus ResolveTarget(const std::wstring& widePath, const std::string& path,
+                         std::wstring& target) {
+    target = widePath;
+    const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};  // a new file; a missing folder shows when the temporary file is made
+    const FileStatus notFile{FileError::NotRegularFile,
+                             path + " is not a regular file; it was left as it was"};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return notFile;
+    FileHandle file(::CreateFileW(widePath.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
+        return LastErrorStatus("cannot open", path);
+    if (!IsDiskFile(file.Get()))
+        return notFile;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        std::wstring resolved(MAX_PATH, L'\0');
+        DWORD length = ::GetFinalPathNameByHandleW(file.Get(), resolved.data(),
+                                                   static_cast<DWORD>(resolved.size()), 0);
+        if (length >= resolved.size()) {
+            resolved.resize(length + 1);
+            length = ::GetFinalPathNameByHandleW(file.Get(), resolved.data(),
+                                                 static_cast<DWORD>(resolved.size()), 0);
+        }
+        if (length == 0 || length >= resolved.size())
+            return LastErrorStatus("cannot follow the link", path);
+        resolved.resize(length);
+        target = resolved;
+    }
+    return {};
+}
+
+// Whether name is a temporary file of the file named targetName, as TemporaryName below makes
+// them: the target's name, '.', the process id, '-', a counter and ".tmp".
+bool IsTemporaryOf(std::wstring_view name, std::wstring_view targetName) {
+    constexpr std::wstring_view kEnd = L".tmp";
+    if (name.size() <= targetName.size() + 1 + kEnd.size() || !name.starts_with(targetName) ||
+        name[targetName.size()] != L'.' || !name.ends_with(kEnd)) {
+        return false;
+    }
+    const std::wstring_view middle =
+        name.substr(targetName.size() + 1, name.size() - targetName.size() - 1 - kEnd.size());
+    const std::size_t dash = middle.find(L'-');
+    if (dash == 0 || dash == std::wstring_view::npos || dash + 1 == middle.size())
+        return false;
+    for (std::size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && (middle[i] < L'0' || middle[i] > L'9'))
+            return false;
+    }
+    return true;
 }
 
 FileStatus ReadFully(HANDLE file, const std::string& path, std::uint64_t count,
@@ -95,8 +156,8 @@ FileStatus Win32FileSystem::ReadFile(std::string_view hostPath, std::uint64_t ma
     FileHandle file(OpenForReading(widePath));
     if (!file.Valid())
         return OpenFailure(widePath, path);
-    if (::GetFileType(file.Get()) != FILE_TYPE_DISK)
-        return {FileError::IoError, path + " is not a regular file"};
+    if (!IsDiskFile(file.Get()))
+        return {FileError::NotRegularFile, path + " is not a regular file"};
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size))
         return LastErrorStatus("cannot read", path);
@@ -113,6 +174,8 @@ FileStatus Win32FileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t 
     FileHandle file(OpenForReading(widePath));
     if (!file.Valid())
         return OpenFailure(widePath, path);
+    if (!IsDiskFile(file.Get()))
+        return {FileError::NotRegularFile, path + " is not a regular file"};
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size))
         return LastErrorStatus("cannot read", path);
@@ -123,9 +186,12 @@ FileStatus Win32FileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t 
 FileStatus Win32FileSystem::ReplaceFile(std::string_view hostPath,
                                         std::span<const std::span<const std::uint8_t>> pieces) {
     const std::string path = NativePath(hostPath);
-    const std::wstring target = WideFromUtf8(path);
-    if (target.empty())
+    const std::wstring widePath = WideFromUtf8(path);
+    if (widePath.empty())
         return {FileError::NotFound, "cannot create a file without a name"};
+    std::wstring target;
+    if (FileStatus resolved = ResolveTarget(widePath, path, target); !resolved.Ok())
+        return resolved;
 
     std::wstring temporary;
     HANDLE created = INVALID_HANDLE_VALUE;
@@ -168,6 +234,42 @@ FileStatus Win32FileSystem::DeleteFile(std::string_view hostPath) {
     if (!::DeleteFileW(WideFromUtf8(path).c_str()))
         return LastErrorStatus("cannot delete", path);
     return {};
+}
+
+FileStatus Win32FileSystem::RemoveStaleTemporaries(std::string_view hostPath) {
+    const std::string path = NativePath(hostPath);
+    const std::wstring widePath = WideFromUtf8(path);
+    if (widePath.empty())
+        return {};
+    // ReplaceFile writes beside the file a link leads to.
+    std::wstring target = widePath;
+    if (!ResolveTarget(widePath, path, target).Ok())
+        target = widePath;
+    const std::size_t separator = target.find_last_of(L"\\/");
+    const std::wstring folder =
+        separator == std::wstring::npos ? L"" : target.substr(0, separator + 1);
+    const std::wstring name = target.substr(folder.size());
+
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((target + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};  // nothing of the kind, or no such folder
+    FileStatus status;
+    do {
+        const std::wstring_view foundName = found.cFileName;
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+                0 ||
+            !IsTemporaryOf(foundName, name)) {
+            continue;
+        }
+        const std::wstring stale = folder + found.cFileName;
+        if (!::DeleteFileW(stale.c_str()) && status.Ok() &&
+            ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+            status = LastErrorStatus("cannot delete", Utf8FromWide(stale));
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return status;
 }
 
 }  // namespace zav::platform::win32

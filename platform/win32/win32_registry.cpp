@@ -200,4 +200,22 @@ RegResult Win32Registry::ListValues(Hive hive, std::string_view path,
     return RegResult::Success;
 }
 
+RegResult Win32Registry::ApplyChanges(Hive hive, std::string_view path,
+                                      std::span<const ValueChange> changes, std::size_t& deleted) {
+    {
+        const std::lock_guard<std::mutex> guard(errorLock_);
+        lastError_.clear();  // so that the text below is about this batch
+    }
+    bool restored = true;
+    const RegResult result = ApplyInTurn(hive, path, changes, deleted, restored);
+    if (result != RegResult::Success) {
+        const std::lock_guard<std::mutex> guard(errorLock_);
+        if (lastError_.empty())
+            lastError_ = std::string(RegResultText(result));
+        lastError_ += restored ? "; the key's earlier values were put back"
+                               : "; the key's earlier values could not all be put back";
+    }
+    return result;
+}
+
 }  // namespace zav::platform::win32

@@ -29,6 +29,10 @@ class Win32Registry final : public RegistryStore {
     RegResult DeleteValue(Hive hive, std::string_view path, std::string_view name) override;
     RegResult ListValues(Hive hive, std::string_view path,
                          std::vector<NamedValue>& values) override;
+    // The registry has no transactions here: the changes are made one by one, and after a
+    // failure the key's earlier values are put back (LastError says when that failed too).
+    RegResult ApplyChanges(Hive hive, std::string_view path, std::span<const ValueChange> changes,
+                           std::size_t& deleted) override;
 
   private:
     RegResult Fail(long code, std::string_view what, std::string_view path);

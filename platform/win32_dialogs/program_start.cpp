@@ -32,17 +32,6 @@ bool WriteTo(HANDLE handle, std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> CommandLineAnswer(std::span<const std::string> arguments,
-                                             const ProgramText& program) {
-    for (const std::string& argument : arguments) {
-        if (argument == "--help")
-            return std::string(program.help);
-        if (argument == "--version")
-            return std::string(program.command) + ' ' + std::string(program.version) + '\n';
-    }
-    return std::nullopt;
-}
-
 void TellUser(std::string_view text, std::string_view caption, Stream stream) {
     const DWORD which = stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
     if (IsUsable(::GetStdHandle(which)) && WriteTo(::GetStdHandle(which), text))

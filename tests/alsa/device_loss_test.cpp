@@ -10,7 +10,7 @@
 
 #include "platform/alsa/alsa_audio_system.h"
 #include "platform/alsa/alsa_mixer.h"
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "server_test.h"
 
 namespace alsa_test {
@@ -147,6 +147,21 @@ TEST_F(DeviceLossTest, AServerWithoutAnyDeviceLetsTheHoldOpenButNotTheCapture) {
     std::string text;
     audio.WaveIn().GetErrorText(opened, text);
     EXPECT_NE(text.find("snd_pcm_hw_params"), std::string::npos) << text;
+}
+
+// The programs check for a sound device when they choose the sound and then count the devices
+// again in their dialog: the list the check made serves that first count, so the devices are not
+// opened twice at start, and every later count looks at the devices as they are.
+TEST_F(DeviceLossTest, TheStartUpListServesTheFirstCountOnlyAndLaterCountsLookAgain) {
+    AlsaAudioSystem audio;
+    ASSERT_TRUE(audio.AnyDeviceAnswers());
+    ASSERT_TRUE(server_->Stop());  // the default device goes away after the check
+
+    const std::uint32_t fromTheCheck = audio.WaveIn().GetNumDevs();
+    ASSERT_GE(fromTheCheck, 1u);
+    // Without the server the default device, first in the list, is not listed any more.
+    EXPECT_EQ(audio.WaveIn().GetNumDevs(), fromTheCheck - 1);
+    EXPECT_EQ(audio.WaveIn().GetNumDevs(), fromTheCheck - 1);
 }
 
 }  // namespace

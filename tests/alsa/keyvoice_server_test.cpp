@@ -14,10 +14,10 @@
 #include <string>
 #include <thread>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_voice_analysers.h"
+#include "keysound/config_store.h"
+#include "keysound/key_voice_analysers.h"
+#include "keysound/wax_file.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/wax_file.h"
 #include "platform/posix/posix_file_system.h"
 #include "real_key_voice.h"
 #include "server_test.h"
@@ -279,7 +279,7 @@ TEST_F(KeyVoiceOnServerTest, TheRecordVolumeSliderAndTheServersSourceVolumeFollo
     EXPECT_EQ(keyVoice.Dialog().Devices().MixerDevice(), 0);
     platform::MixerCaps caps;
     keyVoice.OnDialog([&] { keyVoice.Mixer().GetDevCaps(0u, caps); });
-    EXPECT_EQ(caps.name, "PulseAudio");
+    EXPECT_EQ(caps.name, DefaultCardName());
     EXPECT_TRUE(keyVoice.Enabled(keyvoice::kIdcRecordVolume));
     EXPECT_EQ(keyVoice.SliderPosition(keyvoice::kIdcRecordVolume), 0);  // full volume: the top
 

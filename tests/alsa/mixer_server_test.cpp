@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/alsa/alsa_mixer.h"
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "server_test.h"
 
 namespace alsa_test {
@@ -113,7 +113,7 @@ class MixerServerTest : public ServerTest {
 TEST_F(MixerServerTest, TheServersDefaultSourceIsTheRecordingMicrophone) {
     MixerCaps caps;
     ASSERT_EQ(mixer_.GetDevCaps(0, caps), MixerResult::NoError);
-    EXPECT_EQ(caps.name, "PulseAudio");
+    EXPECT_EQ(caps.name, DefaultCardName());
     EXPECT_EQ(caps.destinations, 1u);
     OpenMixer(nullptr);
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "platform/audio/wave_caps.h"
 
 namespace zav::platform::alsa {
@@ -54,6 +57,42 @@ TEST(SettingsFor, RefusesWhatNoWaveDeviceTakes) {
             << format.formatTag << " " << format.channels << " " << format.samplesPerSec << " "
             << format.bitsPerSample << " " << format.blockAlign;
     }
+}
+
+// A mono capture of a two-channel device: each frame becomes the mean of its two samples, the
+// same on every server, and a mono source (both channels equal) comes through unchanged.
+TEST(AverageChannels, GivesTheMeanOfEachFrameRoundedDown) {
+    struct Pair {
+        int left;
+        int right;
+    };
+    const Pair pairs[] = {{0, 0},   {1000, 1000},    {-32768, -32768}, {32767, 32767},   {3, 4},
+                          {-3, -4}, {32767, -32768}, {20000, 30000},   {-20000, -30000}, {1, -2}};
+    std::vector<std::uint8_t> stereo;
+    for (const Pair& pair : pairs) {
+        for (const int sample : {pair.left, pair.right}) {
+            stereo.push_back(static_cast<std::uint8_t>(sample & 0xff));
+            stereo.push_back(static_cast<std::uint8_t>((sample >> 8) & 0xff));
+        }
+    }
+    std::vector<std::uint8_t> inPlace = stereo;
+    std::vector<std::uint8_t> mono(std::size(pairs) * 2);
+    AverageChannels(stereo.data(), mono.data(), std::size(pairs), SND_PCM_FORMAT_S16_LE);
+    AverageChannels(inPlace.data(), inPlace.data(), std::size(pairs), SND_PCM_FORMAT_S16_LE);
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        const double mean = (pairs[i].left + pairs[i].right) / 2.0;
+        const auto got = static_cast<std::int16_t>(mono[2 * i] | (mono[2 * i + 1] << 8));
+        EXPECT_EQ(got, static_cast<int>(std::floor(mean)))
+            << pairs[i].left << " " << pairs[i].right;
+        EXPECT_EQ(inPlace[2 * i], mono[2 * i]);
+        EXPECT_EQ(inPlace[2 * i + 1], mono[2 * i + 1]);
+    }
+
+    const std::uint8_t eightBit[] = {0, 0, 255, 255, 128, 128, 0, 255, 200, 101};
+    std::uint8_t eightBitMono[5] = {};
+    AverageChannels(eightBit, eightBitMono, 5, SND_PCM_FORMAT_U8);
+    EXPECT_EQ(std::vector<int>(std::begin(eightBitMono), std::end(eightBitMono)),
+              (std::vector<int>{0, 255, 128, 127, 150}));
 }
 
 TEST(StandardFormats, SetsTheBitOfEachCombinationTheDeviceTakes) {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
 #include "keyvoice/resources.h"
 #include "tools/zavtool/command.h"
 

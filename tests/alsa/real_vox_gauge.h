@@ -12,10 +12,10 @@
 
 #include "platform/alsa/alsa_audio_system.h"
 #include "platform/alsa/alsa_mixer.h"
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/fake_dialog_runner.h"
-#include "platform/sim/memory_registry.h"
-#include "platform/sim/recording_message_boxes.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/fake_dialog_runner.h"
+#include "platform/testing/memory_registry.h"
+#include "platform/testing/recording_message_boxes.h"
 #include "voxgauge/mic_env_record.h"
 #include "voxgauge/mic_setup_dlg.h"
 

@@ -170,6 +170,16 @@ std::filesystem::path SandboxScript() {
     return std::filesystem::is_regular_file(script, error) ? script : std::filesystem::path();
 }
 
+std::string DefaultCardName() {
+    const CommandResult info = RunCommand({"amixer", "-D", "default", "info"});
+    constexpr std::string_view kField = "Mixer name\t: '";
+    const std::size_t at = info.output.find(kField);
+    if (info.status != 0 || at == std::string::npos)
+        return {};
+    const std::size_t from = at + kField.size();
+    return info.output.substr(from, info.output.find('\'', from) - from);
+}
+
 std::optional<SourceFormat> DefaultSourceFormat() {
     const CommandResult name = Pactl({"get-default-source"});
     const CommandResult sources = Pactl({"list", "short", "sources"});

@@ -56,6 +56,10 @@ std::optional<std::string> WhyNotTheSandbox();
 // beside the source tree; empty when there is none.
 std::filesystem::path SandboxScript();
 
+// The name ALSA's default card gives itself (amixer's "Mixer name"): "PulseAudio" through the
+// pulse plugin, "PipeWire" through PipeWire's own; empty when it cannot be read.
+std::string DefaultCardName();
+
 // The virtual microphone (the server's default source).
 struct SourceFormat {
     unsigned rate = 0;

@@ -11,7 +11,7 @@
 #include "platform/hardware/audio_backend_list.h"
 #include "platform/hardware/hardware_backends.h"
 #include "platform/sim/audio_backends.h"
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "real_vox_gauge.h"
 #include "server_test.h"
 #include "test_sounds.h"

@@ -88,7 +88,7 @@ TEST_F(WaveDevicesTest, TheDefaultDeviceComesFirstAndItsCapsComeFromTheDevice) {
     ASSERT_GE(outputs, 1u);
     WaveInCaps inCaps;
     ASSERT_EQ(audio_.WaveIn().GetDevCaps(0, inCaps), MmResult::NoError);
-    EXPECT_EQ(inCaps.productName, "PulseAudio");
+    EXPECT_EQ(inCaps.productName, DefaultCardName());
     const std::uint32_t voice = kWaveFormat2M16 | kWaveFormat2S16 | kWaveFormat4S16;
     EXPECT_EQ(inCaps.formats & voice, voice);
     EXPECT_EQ(inCaps.channels, 2u);

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "keyvoice/block_scan.h"
-#include "keyvoice/voice_analyser.h"
+#include "keysound/block_scan.h"
+#include "keysound/voice_analyser.h"
 #include "tests/analysis/reference_analyser.h"
 #include "tests/analysis/signals.h"
 

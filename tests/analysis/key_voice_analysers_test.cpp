@@ -1,10 +1,10 @@
-#include "keyvoice/key_voice_analysers.h"
+#include "keysound/key_voice_analysers.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "keyvoice/sound.h"
+#include "keysound/sound.h"
 #include "tests/analysis/signals.h"
 
 namespace keyvoice {

@@ -1,4 +1,4 @@
-#include "keyvoice/voice_analyser.h"
+#include "keysound/voice_analyser.h"
 
 #include <gtest/gtest.h>
 

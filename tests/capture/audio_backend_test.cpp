@@ -12,8 +12,8 @@
 #include "capture_test_support.h"
 #include "platform/hardware/audio_backend_list.h"
 #include "platform/sim/audio_backends.h"
-#include "platform/sim/manual_dispatcher.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/manual_dispatcher.h"
 
 namespace zav::platform {
 namespace {

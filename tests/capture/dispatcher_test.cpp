@@ -3,8 +3,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "platform/ui/scoped_poster.h"
 
 namespace zav::platform::sim {

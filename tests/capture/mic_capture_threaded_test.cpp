@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "capture_test_support.h"
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/memory_registry.h"
 #include "voxgauge/capture_format.h"
 #include "voxgauge/mic_capture.h"
 

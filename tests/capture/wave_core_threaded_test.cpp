@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "capture_test_support.h"
-#include "platform/sim/dialog_thread.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/dialog_thread.h"
 
 namespace zav::platform::sim {
 namespace {

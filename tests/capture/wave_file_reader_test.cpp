@@ -38,6 +38,7 @@ TEST(WaveFileReader, SkipsOtherChunksWithTheirPadding) {
     // An odd-length chunk, padded to even, before "fmt ".
     const std::vector<std::uint8_t> list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
     bytes.insert(bytes.begin() + 12, list.begin(), list.end());
+    bytes[4] = static_cast<std::uint8_t>(bytes[4] + list.size());  // the RIFF size counts it
     std::string problem;
     const std::optional<PcmSamples> pcm = ReadWaveFile(bytes, problem);
     ASSERT_TRUE(pcm) << problem;
@@ -83,8 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"block align", Patched(32, {4, 0}),
                     "block align does not match channels and bits"},
         BadFileCase{"short fmt", Patched(16, {12, 0, 0, 0}), "fmt chunk too short"},
-        BadFileCase{"data past the end", Patched(40, {0, 1, 0, 0}),
-                    "chunk runs past the end of the file"},
         BadFileCase{"one byte of data", Patched(40, {1, 0, 0, 0}, 45), "no samples"},
         BadFileCase{"data before fmt", Patched(12, {'d', 'a', 't', 'a'}),
                     "data chunk before fmt chunk"}));

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "keyvoice/config_store.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
+#include "keysound/config_store.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
 
 namespace {
 
@@ -78,6 +78,8 @@ TEST_F(ConfigStoreTest, MissingKeyOrValueGivesNothing) {
     ConfigStore config(registry);
     EXPECT_EQ(config.ReadConfigValue(ConfigItem::ZavSysPath), std::nullopt);
     SetValue("DataPath", "D:\\");
+    EXPECT_EQ(config.ReadConfigValue(ConfigItem::ZavSysPath), std::nullopt);
+    SetValue("ZavSysPath", "");  // names no folder
     EXPECT_EQ(config.ReadConfigValue(ConfigItem::ZavSysPath), std::nullopt);
 }
 

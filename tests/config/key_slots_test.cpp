@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "keyvoice/key_slots.h"
+#include "keysound/key_slots.h"
 
 namespace {
 

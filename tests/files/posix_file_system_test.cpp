@@ -105,7 +105,7 @@ TEST_F(PosixFileSystemTest, ReadFileRefusesFilesOverTheLimitBeforeReading) {
     EXPECT_TRUE(data.empty());
     EXPECT_TRUE(files.ReadFile((folder / "a.bin").string(), 100, data).Ok());
     EXPECT_EQ(data.size(), 100u);
-    EXPECT_EQ(files.ReadFile(folder.string(), 100, data).error, FileError::IoError)
+    EXPECT_EQ(files.ReadFile(folder.string(), 100, data).error, FileError::NotRegularFile)
         << "a folder is not a file";
 }
 

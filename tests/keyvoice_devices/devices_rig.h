@@ -8,12 +8,12 @@
 
 #include "keyvoice/resources.h"
 #include "keyvoice/sound_devices.h"
-#include "platform/sim/fake_dialog_view.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/manual_timers.h"
 #include "platform/sim/mixer_sim.h"
-#include "platform/sim/recording_message_boxes.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/fake_dialog_view.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/manual_timers.h"
+#include "platform/testing/recording_message_boxes.h"
 
 namespace keyvoice_devices_test {
 

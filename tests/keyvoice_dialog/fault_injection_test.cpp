@@ -166,7 +166,55 @@ TEST(FaultInjection, AStoreLockedByAnotherWriterStoresNothingAndSaysSo) {
               std::vector<std::string>{"There was a voice recording write error to key 6."});
     EXPECT_EQ(*rig.files.Find(earlier.path), earlier.file);
     EXPECT_EQ(Value(store, "Key6Info"), earlier.value);
-    EXPECT_EQ(rig.files.ReplaceCalls(), 7);  // the installation's seven files, nothing more
+    // The installation's seven files, then the new file, which was put back when its value could
+    // not be written either.
+    EXPECT_EQ(rig.files.ReplaceCalls(), 9);
+}
+
+// Another program holds the store: while it only writes, KeyVoice reads what was committed and
+// starts; while it keeps the file to itself, KeyVoice shows the host's message and says on the
+// terminal that the store is busy, not missing.
+TEST(FaultInjection, AStoreHeldByAnotherProgramIsReadOrReportedBusy) {
+    struct Case {
+        const char* what;
+        const char* hold;
+        bool starts;
+    };
+    const Case cases[] = {
+        {"another program writes", "BEGIN EXCLUSIVE; DELETE FROM key_values", true},
+        {"another program keeps the file to itself",
+         "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; DELETE FROM key_values", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const std::string path = (folder.Path() / "store.sqlite").string();
+        platform::SqliteRegistry store(path, 200);  // a short wait for the other program
+        KeyVoiceRig rig(RigOptions{.card = {}, .installed = false});
+        rig.Install(&store);
+        rig.storeInUse = &store;
+
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, c.hold, nullptr, nullptr, nullptr), SQLITE_OK);
+        testing::internal::CaptureStderr();
+        const bool started = rig.Open();
+        const std::string err = testing::internal::GetCapturedStderr();
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+
+        EXPECT_EQ(started, c.starts);
+        if (c.starts) {
+            EXPECT_TRUE(rig.Texts().empty());
+            EXPECT_EQ(err, "");
+        } else {
+            EXPECT_EQ(rig.Texts(), std::vector<std::string>{"Zav was not installed."});
+            EXPECT_EQ(err.rfind("keyvoice: cannot read the settings store: the store is busy", 0),
+                      0u)
+                << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        }
+    }
 }
 
 TEST(FaultInjection, ADeviceThatFailsOrStallsMidSoundLeavesKeyVoiceAnswering) {

@@ -128,18 +128,28 @@ TEST(KeyCommands, EraseOfANewOnlyRecordingLeavesStoreAndDiskAlone) {
 }
 
 TEST(KeyCommands, EraseWithoutZavSysPathChangesNothing) {
-    KeyVoiceRig rig;
-    StoreKey0(rig);
-    ASSERT_TRUE(rig.Open());
-    {
-        zav::platform::RegistryKey key;
-        rig.store.OpenKey(kZavHive, kZavKeyPath, zav::platform::Access::All, key);
-        key.Delete("ZavSysPath");
+    // A missing value and an empty one alike: an empty folder would lead to the drive's root.
+    for (const bool empty : {false, true}) {
+        SCOPED_TRACE(empty ? "empty" : "missing");
+        KeyVoiceRig rig;
+        StoreKey0(rig);
+        rig.files.Put("\\cfff0.wax", {1, 2, 3});
+        ASSERT_TRUE(rig.Open());
+        {
+            zav::platform::RegistryKey key;
+            rig.store.OpenKey(kZavHive, kZavKeyPath, zav::platform::Access::All, key);
+            if (empty)
+                key.SetString("ZavSysPath", "");
+            else
+                key.Delete("ZavSysPath");
+        }
+        rig.Click(kIdcKey0);
+        rig.Click(kIdcErase);
+        EXPECT_TRUE(rig.Recordable(4).StoredRecording());
+        EXPECT_TRUE(rig.files.Exists(kStored0));
+        EXPECT_TRUE(rig.files.Exists("\\cfff0.wax"));
+        EXPECT_TRUE(Value(rig.store, "Key0Info").has_value());
     }
-    rig.Click(kIdcKey0);
-    rig.Click(kIdcErase);
-    EXPECT_TRUE(rig.Recordable(4).StoredRecording());
-    EXPECT_TRUE(rig.files.Exists(kStored0));
 }
 
 TEST(KeyCommands, OkWithNothingNewWritesNothingAndEnds) {

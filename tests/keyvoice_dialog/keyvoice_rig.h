@@ -12,20 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
+#include "keysound/wax_file.h"
 #include "keyvoice/key_voice_dlg.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/wax_file.h"
 #include "platform/sim/demo_mixer.h"
-#include "platform/sim/fake_dialog_runner.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mixer_sim.h"
-#include "platform/sim/recording_message_boxes.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_multimedia_timer.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/fake_dialog_runner.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
+#include "platform/testing/recording_message_boxes.h"
+#include "platform/testing/sim_clock.h"
+#include "platform/testing/sim_multimedia_timer.h"
 
 namespace keyvoice_test {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 #include "keyvoice_rig.h"
 
 namespace keyvoice_test {

@@ -9,10 +9,10 @@
 
 #include "keyvoice/info_wnd.h"
 #include "keyvoice/resources.h"
-#include "platform/sim/fake_dialog_view.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/manual_timers.h"
-#include "platform/sim/recording_message_boxes.h"
+#include "platform/testing/fake_dialog_view.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/manual_timers.h"
+#include "platform/testing/recording_message_boxes.h"
 
 namespace {
 

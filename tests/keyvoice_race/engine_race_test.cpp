@@ -13,17 +13,17 @@
 #include <random>
 #include <thread>
 
+#include "keysound/wax_file.h"
 #include "keyvoice/key_voice_dlg.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/wax_file.h"
 #include "platform/sim/demo_mixer.h"
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/fake_dialog_runner.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mixer_sim.h"
-#include "platform/sim/recording_message_boxes.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/fake_dialog_runner.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
+#include "platform/testing/recording_message_boxes.h"
 #include "platform/timer/thread_timer.h"
 
 namespace keyvoice_race_test {

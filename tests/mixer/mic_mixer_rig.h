@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/registry/registry.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mixer_sim.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/memory_registry.h"
 #include "voxgauge/mic_mixer.h"
 
 namespace zav::test {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "tests/mixer/mixer_test_cards.h"
 
 namespace zav::test {

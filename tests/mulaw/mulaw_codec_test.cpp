@@ -1,7 +1,7 @@
 // Every mu-law kernel the processor can run must give the tables' result for every input, at
 // every length and starting offset, and must write nothing outside its output.
 
-#include "keyvoice/mulaw_codec.h"
+#include "keysound/mulaw_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 
 namespace keyvoice {
 namespace {

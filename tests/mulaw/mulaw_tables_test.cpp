@@ -1,6 +1,6 @@
 // The two mu-law tables against G.711 written out here a second way, over every entry.
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,10 @@
 # Installs the build into a scratch folder and checks what the menu and the software centre
 # will look for: every menu entry starts an installed program and names an installed icon in
-# every size, every metainfo file names an installed menu entry and program, and every
-# program has its manual page.
+# every size, every metainfo file names an installed menu entry and program, every program has
+# its manual page, and the copyright file and the compressed changelog are in the package's
+# documentation folder.
 #   cmake -DBUILD=build -DPREFIX=scratch -DPROGRAMS="voxgauge;..." [-DMAN_PAGES=ON]
+#         -DPACKAGE=zav-companions -DCHANGELOG=packaging/debian/changelog
 #         -P check_installed_tree.cmake
 cmake_policy(SET CMP0057 NEW)  # if(... IN_LIST ...)
 file(REMOVE_RECURSE ${PREFIX})
@@ -25,6 +27,17 @@ foreach(program IN LISTS PROGRAMS)
         expect_file(share/man/man1/${program}.1.gz)
     endif()
 endforeach()
+
+expect_file(share/doc/${PACKAGE}/copyright)
+set(changelog_gz ${PREFIX}/share/doc/${PACKAGE}/changelog.gz)
+execute_process(COMMAND gzip -d -c ${changelog_gz} OUTPUT_VARIABLE installed_changelog
+                RESULT_VARIABLE status ERROR_VARIABLE problem)
+file(READ ${CHANGELOG} changelog)
+if(NOT status EQUAL 0)
+    string(APPEND problems "share/doc/${PACKAGE}/changelog.gz does not unpack: ${problem}\n")
+elseif(NOT installed_changelog STREQUAL changelog)
+    string(APPEND problems "share/doc/${PACKAGE}/changelog.gz is not ${CHANGELOG}\n")
+endif()
 
 file(GLOB icon_sizes LIST_DIRECTORIES true ${PREFIX}/share/icons/hicolor/*)
 file(GLOB entries ${PREFIX}/share/applications/*.desktop)

@@ -347,6 +347,33 @@ TEST(DialogWindow, TheWindowMenuHoldsCloseAndTheAddedItemsBelowASeparator) {
     EXPECT_EQ(result, platform::kIdCancel);
 }
 
+// Where the desktop draws no window menu (Wayland), the keyboard still reaches About: the keys
+// work with a control focused, as they reach the window when the control does not take them.
+TEST(DialogWindow, TheMenuKeyShiftF10AndAltSpaceOpenTheWindowMenu) {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{Qt::Key_Menu, Qt::NoModifier},
+                {Qt::Key_F10, Qt::ShiftModifier},
+                {Qt::Key_Space, Qt::AltModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
+        RecordingHandler handler;
+        RunWith(handler, [&](QtDialogWindow& window) {
+            window.AddSystemMenuItem(kAboutCommand, "&About Test...");
+            window.ControlWidget(kPlay)->setFocus();
+            QTest::keyClick(window.ControlWidget(kPlay), key, modifiers);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            EXPECT_EQ(menu->actions().back()->text(), "&About Test...");
+            menu->actions().back()->trigger();
+            menu->close();
+        });
+        EXPECT_TRUE(handler.Saw("syscommand 16"));
+        EXPECT_FALSE(handler.Saw("command 1005"));  // Space did not press the focused button
+    }
+}
+
 TEST(DialogWindow, TheCloseBoxIsTheCloseCommand) {
     RecordingHandler handler;
     EXPECT_EQ(RunWith(handler, [](QtDialogWindow& window) { window.close(); }),

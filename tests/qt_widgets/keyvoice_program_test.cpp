@@ -1,7 +1,8 @@
 // KeyVoice as a person meets it on the simulated card: the real recorder dialog in a Qt window,
 // on a demo installation made by zavtool in a temporary folder. Key 6 is selected and recorded
-// from the card's speaking voice, a screenshot is taken mid-take (meter lit, key 6 pushed in),
-// and OK stores the take as a .wax file registered in the store.
+// from the card's speaking voice, and OK stores the take as a .wax file registered in the store.
+// Screenshots are taken at the start (no key selected: PLAY, STOP and REC disabled), mid-take
+// (meter lit, key 6 pushed in) and after the take (PLAY and REC back, STOP disabled).
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
 #include "keyvoice/key_voice_app.h"
 #include "keyvoice/resources.h"
 #include "platform/hardware/audio_backend_list.h"
@@ -23,9 +24,9 @@
 #include "platform/qt/qt_dialog_runner.h"
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_dispatcher.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mic_signal.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/memory_registry.h"
 #include "platform/timer/thread_timer.h"
 #include "qt_test_environment.h"
 #include "tests/registry/temp_folder.h"
@@ -38,6 +39,11 @@ namespace sim = zav::platform::sim;
 using platform::qt::QtDialogRunner;
 using platform::qt::QtDialogWindow;
 using platform::qt::QtDispatcher;
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAV_SCREENSHOT_DIR)));
+    EXPECT_TRUE(window.grab().save(QStringLiteral(ZAV_SCREENSHOT_DIR "/") + name));
+}
 
 TEST(KeyVoiceProgram, RecordsKey6FromTheSimulatedVoiceAndStoresItOnOk) {
     TempFolder folder;
@@ -75,6 +81,7 @@ TEST(KeyVoiceProgram, RecordsKey6FromTheSimulatedVoiceAndStoresItOnOk) {
         }
         QTimer::singleShot(0, &window, [&] {
             [&] {
+                SaveScreenshot(window, QStringLiteral("keyvoice-start.png"));
                 auto* key6 = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcKey6));
                 QTest::mouseClick(key6, Qt::LeftButton);
                 ASSERT_TRUE(window.IsControlEnabled(keyvoice::kIdcRec));
@@ -91,11 +98,11 @@ TEST(KeyVoiceProgram, RecordsKey6FromTheSimulatedVoiceAndStoresItOnOk) {
                     },
                     3000));
                 EXPECT_TRUE(window.GetButtonState(keyvoice::kIdcKey6));
-                ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAV_SCREENSHOT_DIR)));
-                EXPECT_TRUE(window.grab().save(QStringLiteral(ZAV_SCREENSHOT_DIR "/keyvoice.png")));
+                SaveScreenshot(window, QStringLiteral("keyvoice.png"));
                 // The take ends by itself after two seconds and the buttons come back.
                 recorded = qt_test::WaitFor(
                     [&] { return window.IsControlEnabled(keyvoice::kIdcPlay); }, 5000);
+                SaveScreenshot(window, QStringLiteral("keyvoice-after-take.png"));
                 QTest::mouseClick(window.ControlWidget(platform::kIdOk), Qt::LeftButton);
             }();
             if (!window.EndResult())

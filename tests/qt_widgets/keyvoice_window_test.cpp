@@ -1,7 +1,8 @@
 // KeyVoice's recorder window (template 102) and About box (template 100) built by the Qt
 // backend, with a stand-in presenter instead of the engines: the level meter on its painted
-// child, a key button held pushed in while the focus and the enabled state change, the names
-// the controls give to assistive tools, and screenshots for a person to look at.
+// child, a key button held pushed in while the focus and the enabled state change, a picture
+// button's disabled look, the names the controls give to assistive tools, and screenshots for a
+// person to look at.
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <string>
 
+#include "keysound/string_table.h"
 #include "keyvoice/info_wnd.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/string_table.h"
+#include "platform/qt/icon_painter.h"
 #include "platform/qt/painted_control.h"
 #include "platform/qt/qt_dialog_runner.h"
 #include "platform/qt/qt_dialog_window.h"
@@ -186,6 +189,64 @@ TEST(KeyVoiceWindow, ShowsTheMeterAndTheSelectedKeyAndNamesItsControls) {
 
     EXPECT_TRUE(ran);
     EXPECT_FALSE(dialog.meter.IsCreated());  // taken away when the window went
+}
+
+// The lightness (qGray) of the darkest pixel of image inside area.
+int DarkestIn(const QImage& image, const QRect& area) {
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+}
+
+// Where a button draws size: centred, as push buttons place their icon and text.
+QRect CentredIn(const QWidget& button, QSize size) {
+    QRect area(QPoint(0, 0), size);
+    area.moveCenter(button.rect().center());
+    return area;
+}
+
+TEST(KeyVoiceWindow, ADisabledPictureButtonDrawsItsPictureAsLightAsADisabledText) {
+    QtDispatcher dispatcher;
+    ShowcaseDialog dialog(dispatcher);
+    bool ran = false;
+
+    RunActive(keyvoice::KeyVoiceTemplate(), dialog, [&](QtDialogWindow& window) {
+        ran = true;
+        auto* play = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcPlay));
+        auto* erase = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcErase));
+        ASSERT_NE(play, nullptr);
+        ASSERT_NE(erase, nullptr);
+        ASSERT_TRUE(play->isEnabled());
+
+        // Enabled, PLAY looks as a plain button with the drawing as its icon.
+        QPushButton plain(&window);
+        plain.setAutoDefault(play->autoDefault());
+        plain.resize(play->size());
+        plain.setIconSize(play->iconSize());
+        plain.setIcon(
+            QIcon(platform::qt::IconPixmap(keyvoice::PlayIcon(), play->iconSize().width())));
+        const QImage enabled = ButtonFace(window, keyvoice::kIdcPlay);
+        EXPECT_EQ(enabled, plain.grab().toImage());
+
+        window.EnableControl(keyvoice::kIdcPlay, false);
+        window.EnableControl(keyvoice::kIdcErase, false);
+        const QImage disabled = ButtonFace(window, keyvoice::kIdcPlay);
+        const QImage eraseFace = ButtonFace(window, keyvoice::kIdcErase);
+        const QRect picture = CentredIn(*play, play->iconSize());
+        const int face = qGray(disabled.pixel(picture.topLeft()));  // the drawing leaves corners
+        const int text =
+            DarkestIn(eraseFace, CentredIn(*erase, erase->fontMetrics().size(0, erase->text())));
+        ASSERT_LT(text, face);                      // the text is there to compare with
+        EXPECT_EQ(DarkestIn(enabled, picture), 0);  // the black triangle
+        const int greyed = DarkestIn(disabled, picture);
+        EXPECT_GE(greyed, text);
+        EXPECT_LT(greyed, face);  // greyed, not gone
+    });
+
+    EXPECT_TRUE(ran);
 }
 
 TEST(KeyVoiceWindow, TheAboutBoxShowsTheIconAndTheVersionAndTakesAScreenshot) {

@@ -4,8 +4,11 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPaintEvent>
+#include <vector>
 
 #include "platform/qt/needle_gauge.h"
+#include "qt_test_environment.h"
 
 namespace {
 
@@ -68,6 +71,56 @@ TEST(NeedleGauge, TheNeedleIsDrawnOnTheSideOfItsValue) {
     // Near the top the needle stays in the middle third.
     EXPECT_LT(middleLeft, quietLeft / 4);
     EXPECT_LT(middleRight, loudRight / 4);
+}
+
+// Records the areas a widget is asked to paint.
+class PaintAreas : public QObject {
+  public:
+    std::vector<QRegion> areas;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            areas.push_back(static_cast<QPaintEvent*>(event)->region());
+        return false;
+    }
+};
+
+QImage DrawnAt(QSize size, int value) {
+    NeedleGauge gauge;
+    gauge.resize(size);
+    gauge.SetValue(value);
+    return gauge.grab().toImage();
+}
+
+// The face is drawn once and reused, and the glide repaints only around the needle; what the
+// shown gauge ends up drawing must still be what a fresh gauge draws at that value and size.
+TEST(NeedleGauge, AGlideRepaintsAroundTheNeedleAndEndsAsAFreshDrawing) {
+    NeedleGauge gauge;
+    gauge.resize(180, 120);
+    PaintAreas painted;
+    gauge.installEventFilter(&painted);
+    gauge.show();
+    ASSERT_TRUE(qt_test::WaitFor([&] { return !painted.areas.empty(); }));  // the whole face
+    painted.areas.clear();
+
+    gauge.SetValue(15);
+    ASSERT_TRUE(qt_test::WaitFor([&] { return gauge.NeedlePosition() == 15.0; }));
+    ASSERT_TRUE(qt_test::WaitFor([&] { return !painted.areas.empty(); }));
+    for (const QRegion& area : painted.areas) {
+        int pixels = 0;
+        for (const QRect& part : area)
+            pixels += part.width() * part.height();
+        EXPECT_LT(pixels, gauge.width() * gauge.height() / 2)
+            << area.boundingRect().x() << "," << area.boundingRect().y() << " "
+            << area.boundingRect().width() << "x" << area.boundingRect().height();
+    }
+    gauge.removeEventFilter(&painted);
+    EXPECT_EQ(gauge.grab().toImage(), DrawnAt({180, 120}, 15));
+
+    // A new size draws a new face rather than the cached one.
+    gauge.resize(240, 160);
+    EXPECT_EQ(gauge.grab().toImage(), DrawnAt({240, 160}, 15));
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
+#include "keysound/wax_file.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/wax_file.h"
 #include "platform/sim/demo_mixer.h"
 
 namespace random_user {

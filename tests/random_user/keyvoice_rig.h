@@ -13,15 +13,15 @@
 #include <string_view>
 
 #include "keyvoice/key_voice_dlg.h"
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/fake_dialog_runner.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mic_signal.h"
 #include "platform/sim/mixer_sim.h"
-#include "platform/sim/recording_message_boxes.h"
-#include "platform/sim/sim_multimedia_timer.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/fake_dialog_runner.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
+#include "platform/testing/recording_message_boxes.h"
+#include "platform/testing/sim_multimedia_timer.h"
 #include "tests/random_user/user_session.h"
 
 namespace random_user {

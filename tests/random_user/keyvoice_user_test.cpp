@@ -15,8 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "keysound/string_table.h"
 #include "keyvoice/resources.h"
-#include "keyvoice/string_table.h"
 #include "platform/sim/demo_mixer.h"
 #include "tests/random_user/keyvoice_rig.h"
 #include "tests/random_user/random_voice.h"

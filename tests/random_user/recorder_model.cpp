@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/mulaw_tables.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/config_store.h"
+#include "keysound/mulaw_tables.h"
+#include "keysound/wax_file.h"
 #include "tests/random_user/wax_codes.h"
 
 namespace random_user {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/key_slots.h"
-#include "keyvoice/slot_state.h"
+#include "keysound/key_slots.h"
+#include "keysound/slot_state.h"
 #include "platform/registry/registry.h"
-#include "platform/sim/memory_file_system.h"
+#include "platform/testing/memory_file_system.h"
 
 namespace random_user {
 

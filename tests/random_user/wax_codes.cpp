@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 
 namespace random_user {
 

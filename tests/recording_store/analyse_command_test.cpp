@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "keyvoice/sound.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/sound.h"
+#include "keysound/wax_file.h"
 #include "tests/recording_store/key_sound_files.h"
 #include "tests/zavtool/zavtool_runner.h"
 #include "tools/zavtool/pcm_wave.h"

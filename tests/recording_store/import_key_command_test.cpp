@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 #include "tests/recording_store/key_sound_files.h"
 #include "tests/zavtool/zavtool_runner.h"
 #include "tools/zavtool/pcm_wave.h"

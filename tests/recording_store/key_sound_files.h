@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
 #include "platform/registry/registry.h"
 
 namespace store_test {

@@ -1,4 +1,4 @@
-#include "keyvoice/recording_store.h"
+#include "keysound/recording_store.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/mulaw_tables.h"
-#include "keyvoice/string_table.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
-#include "platform/sim/recording_message_boxes.h"
+#include "keysound/mulaw_tables.h"
+#include "keysound/string_table.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
+#include "platform/testing/recording_message_boxes.h"
 #include "tests/recording_store/key_sound_files.h"
 
 namespace keyvoice {
@@ -90,6 +90,21 @@ std::vector<std::uint8_t> ExpectedWaxFile(const std::vector<std::int16_t>& sampl
     return bytes;
 }
 
+// The store in memory, which can refuse one value's writes while taking the others', as a
+// store would that is locked at that moment.
+class RefusingRegistry : public zav::platform::sim::MemoryRegistry {
+  public:
+    std::string refusedName;
+
+  protected:
+    RegResult SetValue(zav::platform::Hive hive, std::string_view path, std::string_view name,
+                       zav::platform::ValueType type, std::span<const std::uint8_t> data) override {
+        if (name == refusedName)
+            return RegResult::AccessDenied;
+        return MemoryRegistry::SetValue(hive, path, name, type, data);
+    }
+};
+
 class RecordingStoreTest : public testing::Test {
   protected:
     void SetValue(std::string_view name, std::string_view text) {
@@ -111,7 +126,7 @@ class RecordingStoreTest : public testing::Test {
         return std::string(kSysPath) + std::string(RecordedFileName(slot));
     }
 
-    zav::platform::sim::MemoryRegistry registry;
+    RefusingRegistry registry;
     WriteLog files{registry};
     zav::platform::sim::RecordingMessageBoxes boxes;
     KeyVoiceAnalysers analysers;
@@ -259,17 +274,46 @@ TEST_F(RecordingStoreTest, OnlyNewRecordingsAreStored) {
     EXPECT_FALSE(Value("Key8Info").has_value());
 }
 
-TEST_F(RecordingStoreTest, AFolderWithACommaIsRefusedAsAWriteError) {
-    // The KeyNInfo path field ends at a comma: the recording could never be found again.
+TEST_F(RecordingStoreTest, AFolderWithACommaIsStoredAndReadsBackCutAtTheComma) {
     SetValue("ZavSysPath", "C:\\MY,SYS");
     Record(1, Sine(kRecordSamples, 200, 1000));
 
-    EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Failed);
+    EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Stored);
 
-    EXPECT_TRUE(files.Files().empty());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "There was a voice recording write error to key 7.");
-    EXPECT_FALSE(Value("Key7Info").has_value());
+    EXPECT_EQ(files.Find("C:\\MY,SYS\\cfff7.wax")->size(), 44144u);
+    EXPECT_EQ(Value("Key7Info"), "0,0,C:\\MY,SYS\\cfff7.wax");
+    EXPECT_TRUE(boxes.shown.empty());
+    // The path field ends at the comma: the next start looks for the recording there.
+    EXPECT_EQ(config.ReadConfigValue(ConfigItem::Key7Info), "C:\\MY");
+}
+
+TEST_F(RecordingStoreTest, AStoreThatRefusesThePendingMarkStillGetsTheFileThenTheValue) {
+    SetValue("ZavSysPath", kSysPath);
+    registry.refusedName = "Key7Pending";
+    Record(1, Sine(kRecordSamples, 200, 1000));
+
+    EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Stored);
+
+    EXPECT_EQ(files.log,
+              (std::vector<std::string>{"write C:\\APPS\\SYS\\cfff7.wax after ZavSysPath"}));
+    EXPECT_EQ(Value("Key7Info"), "0,0,C:\\APPS\\SYS\\cfff7.wax");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(RecordingStoreTest, ASlotWhoseWriteFailsLeavesThePlayAnalyserAsItWas) {
+    SetValue("ZavSysPath", kSysPath);
+    files.FailWritesUnder(FilePath(0));
+    Record(0, Sine(kRecordSamples, 100, 1000));
+    Record(1, Sine(kRecordSamples, 200, 1000));
+
+    store.StoreNewRecordings(slots);
+
+    // Key 7 is analysed as if key 6 had never been tried.
+    KeyVoiceAnalysers untouched;
+    const AnalysisResult expected = untouched.AnalyseRecording(slots[1].record->Header());
+    EXPECT_EQ(Value("Key7Info"), FormatKeyInfo(FilePath(1), expected.soundClass, expected.level));
+    EXPECT_EQ(analysers.playAnalyser.score, untouched.playAnalyser.score);
+    EXPECT_EQ(analysers.playAnalyser.centre, untouched.playAnalyser.centre);
 }
 
 TEST_F(RecordingStoreTest, AFolderTooLongToReadBackIsRefusedAsAWriteError) {

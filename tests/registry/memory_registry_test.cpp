@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/memory_registry.h"
+#include "platform/testing/memory_registry.h"
 
 namespace zav::platform::sim {
 namespace {

@@ -2,8 +2,15 @@
 // file that is not a store, and sharing the file between processes.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -251,6 +258,98 @@ TEST(SqliteRegistry, TwoProcessesWritingAtOnceLoseNoValue) {
             EXPECT_EQ(TextOf(value), name + " text");
         }
     }
+}
+
+// Another program holds the write lock with a change not yet committed: a reader gets the
+// committed values at once, and a writer, after its wait, is told the store is busy.
+TEST(SqliteRegistry, ReadersDoNotWaitForAWriterAndABusyStoreSaysSo) {
+    TempFolder folder;
+    const fs::path file = folder.Path() / "registry.sqlite";
+    {
+        SqliteRegistry store(file.string());
+        RegistryKey key;
+        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
+                  RegResult::Success);
+        ASSERT_EQ(key.SetString("DataPath", "D:\\SOUND\\"), RegResult::Success);
+    }
+    ASSERT_EQ(ReadWholeFile(file).substr(18, 2), std::string("\2\2", 2))
+        << "the file keeps a write-ahead log";
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; UPDATE key_values SET data = x'00'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    SqliteRegistry store(file.string(), 100);
+    RegistryKey key;
+    ASSERT_EQ(store.OpenKey(Hive::LocalMachine, kKeyPath, Access::All, key), RegResult::Success);
+    RegistryValue value;
+    EXPECT_EQ(key.Query("DataPath", value), RegResult::Success);
+    EXPECT_EQ(TextOf(value), "D:\\SOUND\\");
+    EXPECT_EQ(key.SetString("DataPath", "E:\\"), RegResult::Busy);
+    EXPECT_NE(store.LastError().find("busy"), std::string::npos) << store.LastError();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(key.SetString("DataPath", "E:\\"), RegResult::Success);
+}
+
+// Runs body in a child process, as another user when this one is the superuser (whom file
+// permissions do not bind); the child's exit status, or -1 when it did not end in time.
+int RunAsOtherUser(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(100);
+        _exit(body());
+    }
+    for (int waited = 0; waited < 600; ++waited) {
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return -1;
+}
+
+// The log cannot be kept in a folder that cannot be written: the store is read as the file
+// holds it, writing is refused, and the file is left as it was.
+TEST(SqliteRegistry, AStoreInAFolderThatCannotBeWrittenIsStillRead) {
+    TempFolder folder;
+    const fs::path shelf = folder.Path() / "shelf";
+    const fs::path file = shelf / "registry.sqlite";
+    {
+        SqliteRegistry store(file.string());
+        RegistryKey key;
+        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
+                  RegResult::Success);
+        ASSERT_EQ(key.SetString("ZavSysPath", "C:\\APPS\\SYS"), RegResult::Success);
+    }
+    const std::string content = ReadWholeFile(file);
+    chmod(folder.Path().c_str(), 0755);
+    chmod(shelf.c_str(), 0555);
+    chmod(file.c_str(), 0444);
+    const int status = RunAsOtherUser([&] {
+        SqliteRegistry store(file.string());
+        RegistryKey key;
+        RegistryValue value;
+        if (store.OpenKey(Hive::LocalMachine, kKeyPath, Access::Read, key) != RegResult::Success)
+            return 1;
+        if (key.Query("ZavSysPath", value) != RegResult::Success ||
+            TextOf(value) != "C:\\APPS\\SYS") {
+            return 2;
+        }
+        if (store.OpenKey(Hive::LocalMachine, kKeyPath, Access::All, key) !=
+            RegResult::AccessDenied) {
+            return 3;
+        }
+        return 0;
+    });
+    chmod(shelf.c_str(), 0755);
+    EXPECT_EQ(status, 0) << "1: not opened, 2: not read, 3: writing not refused";
+    EXPECT_EQ(ReadWholeFile(file), content);
+    EXPECT_FALSE(fs::exists(shelf / "registry.sqlite-wal"));
 }
 
 }  // namespace

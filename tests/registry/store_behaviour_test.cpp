@@ -3,13 +3,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <numeric>
 #include <string>
 
-#include "platform/sim/memory_registry.h"
 #include "platform/sqlite/sqlite_registry.h"
+#include "platform/testing/memory_registry.h"
 #include "temp_folder.h"
 
 namespace zav::platform {
@@ -28,14 +29,32 @@ std::vector<std::string> NamesOf(const std::vector<NamedValue>& values) {
     return names;
 }
 
+// Each backend also breaks the store at one change of a batch, as a disk that fills there
+// would: the in-memory store counts the changes, the SQLite file gets a trigger on the name.
 struct MemoryBackend {
     std::unique_ptr<RegistryStore> Make() { return std::make_unique<sim::MemoryRegistry>(); }
+    void BreakAt(RegistryStore& store, int change, std::string_view) {
+        static_cast<sim::MemoryRegistry&>(store).FailChange(change);
+    }
+    void Repair(RegistryStore& store) { static_cast<sim::MemoryRegistry&>(store).FailChange(0); }
 };
 
 struct SqliteBackend {
     TempFolder folder;
     std::unique_ptr<RegistryStore> Make() {
         return std::make_unique<SqliteRegistry>((folder.Path() / "registry.sqlite").string());
+    }
+    void BreakAt(RegistryStore&, int, std::string_view name) {
+        Run("CREATE TRIGGER full BEFORE INSERT ON key_values WHEN NEW.name = '" +
+            std::string(name) + "' BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    }
+    void Repair(RegistryStore&) { Run("DROP TRIGGER full"); }
+    void Run(const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((folder.Path() / "registry.sqlite").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
     }
 };
 
@@ -267,6 +286,51 @@ TYPED_TEST(StoreBehaviour, KeysKeepTheirValuesApart) {
     EXPECT_EQ(value.data, BytesOf("parent"));
     ASSERT_EQ(child.Delete("Shared"), RegResult::Success);
     EXPECT_EQ(parent.Query("Shared", value), RegResult::Success);
+}
+
+// An import's changes: they replace, delete (one that exists and one that does not), respell
+// and add values, and break at the last one.
+TYPED_TEST(StoreBehaviour, ABatchMakesAllItsChangesOrNone) {
+    RegistryKey key = this->CreateOurKey();
+    ASSERT_EQ(key.SetString("A", "old a"), RegResult::Success);
+    ASSERT_EQ(key.SetString("B", "old b"), RegResult::Success);
+    ASSERT_EQ(key.Set("E", ValueType::Binary, Bytes{0, 1, 2}), RegResult::Success);
+    std::vector<NamedValue> before;
+    ASSERT_EQ(key.List(before), RegResult::Success);
+    const std::vector<ValueChange> changes = {
+        {"A", false, {ValueType::String, BytesOf("new a")}},
+        {"b", true, {}},
+        {"b", false, {ValueType::String, BytesOf("respelled b")}},
+        {"Absent", true, {}},
+        {"C", false, {ValueType::Binary, {}}},
+        {"D", false, {ValueType::Dword, {1, 0, 0, 0}}},
+    };
+
+    this->backend_.BreakAt(*this->store_, 6, "D");
+    std::size_t deleted = 99;
+    EXPECT_EQ(key.Apply(changes, deleted), RegResult::BadDatabase);
+    EXPECT_EQ(deleted, 0u);
+    std::vector<NamedValue> listed;
+    ASSERT_EQ(key.List(listed), RegResult::Success);
+    ASSERT_EQ(NamesOf(listed), NamesOf(before));
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(listed[i].value, before[i].value) << listed[i].name;
+
+    this->backend_.Repair(*this->store_);
+    ASSERT_EQ(key.Apply(changes, deleted), RegResult::Success);
+    EXPECT_EQ(deleted, 1u);
+    ASSERT_EQ(key.List(listed), RegResult::Success);
+    EXPECT_THAT(NamesOf(listed), testing::ElementsAre("A", "E", "b", "C", "D"));
+    EXPECT_EQ(listed[0].value.data, BytesOf("new a"));
+    EXPECT_EQ(listed[2].value.data, BytesOf("respelled b"));
+    EXPECT_EQ(listed[4].value, (RegistryValue{ValueType::Dword, {1, 0, 0, 0}}));
+
+    RegistryKey reader;
+    ASSERT_EQ(this->store_->OpenKey(Hive::LocalMachine, kKeyPath, Access::Read, reader),
+              RegResult::Success);
+    EXPECT_EQ(reader.Apply(changes, deleted), RegResult::AccessDenied);
+    reader.Close();
+    EXPECT_EQ(reader.Apply(changes, deleted), RegResult::InvalidHandle);
 }
 
 }  // namespace

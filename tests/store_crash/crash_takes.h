@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/key_slots.h"
-#include "keyvoice/key_voice_analysers.h"
-#include "keyvoice/slot_state.h"
-#include "keyvoice/sound.h"
+#include "keysound/key_slots.h"
+#include "keysound/key_voice_analysers.h"
+#include "keysound/slot_state.h"
+#include "keysound/sound.h"
 
 namespace store_crash {
 

@@ -7,8 +7,8 @@
 #include <span>
 
 #include "crash_takes.h"
-#include "keyvoice/config_store.h"
-#include "keyvoice/recording_store.h"
+#include "keysound/config_store.h"
+#include "keysound/recording_store.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/sqlite/sqlite_registry.h"
 

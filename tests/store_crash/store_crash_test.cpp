@@ -1,13 +1,15 @@
 // OK killed at random moments: a process stores five new takes on a real SQLite store and real
 // files, as KeyVoice's OK does, and is killed with SIGKILL part-way, 200 times. After each kill
 // and the next start's completion of an interrupted store, every key has either its earlier
-// file and value or its new ones, every file loads, and the store still opens.
+// file and value or its new ones, every file loads, no temporary file is left, and the store
+// still opens.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -17,12 +19,12 @@
 #include <thread>
 
 #include "crash_takes.h"
-#include "keyvoice/config_store.h"
-#include "keyvoice/recording_store.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/config_store.h"
+#include "keysound/recording_store.h"
+#include "keysound/wax_file.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/sim/recording_message_boxes.h"
 #include "platform/sqlite/sqlite_registry.h"
+#include "platform/testing/recording_message_boxes.h"
 #include "tests/registry/temp_folder.h"
 
 extern char** environ;
@@ -128,6 +130,7 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> delay(0, span.count());
     std::array<int, keyvoice::kRecordableSlotCount + 1> newKeysCounted{};
+    int runsWithTemporaries = 0;
     for (int run = 0; run < kRuns; ++run) {
         restore();
         const std::string storePath = scene.StorePath();
@@ -137,6 +140,16 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
+
+        // A kill while a file was written leaves its temporary file beside it.
+        const auto sysNames = [&] {
+            std::vector<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(scene.SysFolder()))
+                names.push_back(entry.path().filename().string());
+            std::sort(names.begin(), names.end());
+            return names;
+        };
+        runsWithTemporaries += sysNames().size() > keyvoice::kRecordableSlotCount ? 1 : 0;
 
         // The next start finishes or undoes what was cut short.
         platform::SqliteRegistry registry(storePath);
@@ -165,6 +178,9 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
             EXPECT_FALSE(
                 config.ReadValueText(keyvoice::PendingStoreValueName(slot), 512).has_value());
         }
+        EXPECT_EQ(sysNames(), (std::vector<std::string>{"cfff0.wax", "cfff6.wax", "cfff7.wax",
+                                                        "cfff8.wax", "cfff9.wax"}))
+            << "run " << run << ", seed " << seed;
         std::vector<platform::NamedValue> values;
         platform::RegistryKey key;
         ASSERT_EQ(registry.OpenKey(keyvoice::kZavHive, keyvoice::kZavKeyPath,
@@ -180,8 +196,9 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
     for (int count : newKeysCounted)
         spread += std::to_string(count) + " ";
     std::printf(
-        "store crash: %d runs; runs by keys found new (0 to 5): %s; a whole store took %lld us\n",
-        kRuns, spread.c_str(), static_cast<long long>(span.count()));
+        "store crash: %d runs; runs by keys found new (0 to 5): %s; runs that left a temporary "
+        "file: %d; a whole store took %lld us\n",
+        kRuns, spread.c_str(), runsWithTemporaries, static_cast<long long>(span.count()));
     EXPECT_GT(newKeysCounted.front() + newKeysCounted.back(), 0);
     int inBetween = 0;
     for (std::size_t keys = 1; keys < keyvoice::kRecordableSlotCount; ++keys)

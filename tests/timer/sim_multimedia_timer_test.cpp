@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/manual_timers.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_multimedia_timer.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/manual_timers.h"
+#include "platform/testing/sim_clock.h"
+#include "platform/testing/sim_multimedia_timer.h"
 
 namespace {
 

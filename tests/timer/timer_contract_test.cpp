@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/sim/sim_multimedia_timer.h"
+#include "platform/testing/sim_multimedia_timer.h"
 #include "platform/timer/thread_timer.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <optional>
 #include <thread>
 
-#include "platform/sim/dialog_thread.h"
-#include "platform/sim/sim_multimedia_timer.h"
+#include "platform/testing/dialog_thread.h"
+#include "platform/testing/sim_multimedia_timer.h"
 #include "platform/timer/thread_timer.h"
 #ifdef _WIN32
 #include "platform/win32/win32_multimedia_timer.h"

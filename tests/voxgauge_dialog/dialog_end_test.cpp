@@ -57,6 +57,44 @@ TEST(DialogEnd, OkStoresTheSnapshotWithTheVolumeTheUserSet) {
     ExpectEverythingReleased(rig);
 }
 
+// The store refuses the snapshot: the user is told, with the store's reason, and the dialog
+// closes as OK does. A snapshot the mixer cannot give stays silent, as before.
+TEST(DialogEnd, OkOnAStoreThatRefusesTheSnapshotSaysSoAndStillCloses) {
+    struct Case {
+        const char* what;
+        void (*arrange)(sim::MemoryRegistry&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"read-only store",
+         [](sim::MemoryRegistry& store) { store.DenyAccess(platform::Access::Write); },
+         "access denied"},
+        {"the write fails", [](sim::MemoryRegistry& store) { store.FailChange(1); },
+         "the store is damaged or cannot be read or written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        ASSERT_TRUE(rig.window.Open());
+        c.arrange(rig.store);
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(rig.window.Click(platform::kIdOk));
+        const std::string err = testing::internal::GetCapturedStderr();
+
+        EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+        const std::string text =
+            "The microphone settings could not be saved: " + std::string(c.reason) + ".";
+        ASSERT_EQ(rig.boxes.shown.size(), 1u);
+        EXPECT_EQ(rig.boxes.shown[0].text, text);
+        EXPECT_EQ(rig.boxes.shown[0].caption, "Error");
+        EXPECT_EQ(rig.boxes.shown[0].style.icon, platform::MessageIcon::Error);
+        EXPECT_EQ(err, "voxgauge: " + text + "\n");
+        rig.store.AllowAllAccess();
+        EXPECT_FALSE(rig.StoredMicEnv().has_value());
+        ExpectEverythingReleased(rig);
+    }
+}
+
 TEST(DialogEnd, EnterPressesOk) {
     Rig rig;
     ASSERT_TRUE(rig.window.Open());

@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "platform/registry/registry.h"
-#include "platform/sim/fake_dialog_runner.h"
-#include "platform/sim/manual_dispatcher.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sim/mixer_sim.h"
 #include "platform/sim/sim_sound_card.h"
+#include "platform/testing/fake_dialog_runner.h"
+#include "platform/testing/manual_dispatcher.h"
+#include "platform/testing/memory_registry.h"
 #include "voxgauge/mic_env_record.h"
 #include "voxgauge/mic_setup_dlg.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/manual_timers.h"
+#include "platform/testing/manual_timers.h"
 
 namespace {
 

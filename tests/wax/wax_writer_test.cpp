@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "keyvoice/mulaw_tables.h"
-#include "keyvoice/wax_file.h"
-#include "platform/sim/memory_file_system.h"
+#include "keysound/mulaw_tables.h"
+#include "keysound/wax_file.h"
+#include "platform/testing/memory_file_system.h"
 #include "riff_builder.h"
 
 namespace {

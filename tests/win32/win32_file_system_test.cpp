@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string>
@@ -99,10 +100,27 @@ TEST_F(Win32FileSystemTest, ReadsKeepToTheLimitAndSayWhatWentWrong) {
     const FileStatus missing = files_.ReadFile(Path("none.wax"), 100, data);
     EXPECT_EQ(missing.error, FileError::NotFound);
     EXPECT_NE(missing.detail.find("none.wax"), std::string::npos) << missing.detail;
-    EXPECT_EQ(files_.ReadFile(folder_.string(), 100, data).error, FileError::IoError);
+    EXPECT_EQ(files_.ReadFile(folder_.string(), 100, data).error, FileError::NotRegularFile);
 
     EXPECT_TRUE(files_.DeleteFile(Path("setup.zav")).Ok());
     EXPECT_EQ(files_.DeleteFile(Path("setup.zav")).error, FileError::NotFound);
+}
+
+TEST_F(Win32FileSystemTest, NoDiskFileIsReplacedAndOnlyOurTemporariesAreSwept) {
+    const ByteVector bytes{1, 2};
+    const std::array<std::span<const std::uint8_t>, 1> pieces = {bytes};
+    EXPECT_EQ(files_.ReplaceFile("NUL", pieces).error, FileError::NotRegularFile);
+    EXPECT_EQ(files_.ReplaceFile(folder_.string(), pieces).error, FileError::NotRegularFile);
+
+    for (const char* name : {"cfff6.wax", "cfff6.wax.12-3.tmp", "cfff6.wax.12-.tmp",
+                             "cfff6.wax.12-3.tmp.x", "cfff7.wax.12-3.tmp"}) {
+        ASSERT_TRUE(Replace(name, {7}, {}).Ok());
+    }
+    EXPECT_TRUE(files_.RemoveStaleTemporaries(Path("cfff6.wax")).Ok());
+    std::vector<std::string> left = FolderContents();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"cfff6.wax", "cfff6.wax.12-.tmp",
+                                              "cfff6.wax.12-3.tmp.x", "cfff7.wax.12-3.tmp"}));
 }
 
 }  // namespace

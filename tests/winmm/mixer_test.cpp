@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/sim/manual_dispatcher.h"
+#include "platform/testing/manual_dispatcher.h"
 #include "platform/winmm/winmm_mixer.h"
 #include "sandbox_devices.h"
 

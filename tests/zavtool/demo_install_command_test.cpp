@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_slots.h"
-#include "keyvoice/voice_analyser.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/config_store.h"
+#include "keysound/key_slots.h"
+#include "keysound/voice_analyser.h"
+#include "keysound/wax_file.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sqlite/sqlite_registry.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
 #include "tests/recording_store/key_sound_files.h"
 #include "tests/registry/temp_folder.h"
 #include "tests/zavtool/zavtool_runner.h"

@@ -45,11 +45,6 @@ TEST(PcmWave, NamesWhatItCannotRead) {
     std::string problem;
     EXPECT_FALSE(ReadPcmWave(std::vector<std::uint8_t>{'R', 'I'}, problem).has_value());
     EXPECT_EQ(problem, "not a RIFF WAVE file");
-
-    std::vector<std::uint8_t> cut = BuildPcmWave({1, 1, 22050, 44100, 2, 16}, samples);
-    cut.pop_back();
-    EXPECT_FALSE(ReadPcmWave(cut, problem).has_value());
-    EXPECT_EQ(problem, "data chunk cut off by the end of the file");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "keyvoice/mulaw_tables.h"
+#include "keysound/mulaw_tables.h"
 #include "tools/zavtool/pcm_wave.h"
 #include "zavtool_runner.h"
 
@@ -108,5 +108,55 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "unknown command: play (zavtool --help lists the commands)"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A .wax file whose format chunk declares another shape than 8-bit PCM: the loader still reads
+// one mu-law code per sample, decode writes a consistent 16-bit WAVE, and info says what the
+// file declares.
+struct Declaration {
+    const char* name;
+    std::uint16_t formatTag;
+    std::uint16_t bits;
+    bool noted;  // whether info adds the "declared:" line
+};
+
+class DeclaredFormats : public SoundCommands, public ::testing::WithParamInterface<Declaration> {};
+
+TEST_P(DeclaredFormats, DecodeWritesSixteenBitsAndInfoSaysWhatTheFileDeclares) {
+    PutWave("/in.wav", kVoiceFormat, Ramp(300));
+    ASSERT_EQ(tool.Run({"encode", "/in.wav", "/k.wax"}).status, 0);
+    std::vector<std::uint8_t> wax = *tool.files.Find("/k.wax");
+    wax[20] = static_cast<std::uint8_t>(GetParam().formatTag);
+    wax[34] = static_cast<std::uint8_t>(GetParam().bits);
+    tool.files.Put("/k.wax", wax);
+
+    const ZavtoolRun decoded = tool.Run({"decode", "/k.wax", "/k.wav"});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    std::string problem;
+    const auto wave = zavtool::ReadPcmWave(*tool.files.Find("/k.wav"), problem);
+    ASSERT_TRUE(wave.has_value()) << problem;
+    EXPECT_EQ(wave->format, kVoiceFormat);
+    ASSERT_EQ(wave->samples.size(), 300u);
+    EXPECT_EQ(wave->samples[7], keyvoice::MuLawToLinear[wax[44 + 7]]);
+
+    const ZavtoolRun info = tool.Run({"info", "/k.wax"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("samples: 300\n"), std::string::npos) << info.out;
+    const std::string note = "declared: format_tag " + std::to_string(GetParam().formatTag) + ", " +
+                             std::to_string(GetParam().bits) + " bits per sample;";
+    EXPECT_EQ(info.out.find(note) != std::string::npos, GetParam().noted) << info.out;
+    EXPECT_EQ(info.out.find("declared:") != std::string::npos, GetParam().noted) << info.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DeclaredFormats,
+                         ::testing::Values(Declaration{"WaxShape", 1, 8, false},
+                                           Declaration{"Sixteen", 1, 16, true},
+                                           Declaration{"TwentyFour", 1, 24, true},
+                                           Declaration{"ThirtyTwo", 1, 32, true},
+                                           Declaration{"MuLawTag", 7, 8, true}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace

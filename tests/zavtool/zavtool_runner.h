@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
 #include "tools/zavtool/zavtool.h"
 
 struct ZavtoolRun {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/memory_file_system.h"
-#include "platform/sim/memory_registry.h"
 #include "platform/sqlite/sqlite_registry.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/memory_registry.h"
 #include "tools/zavtool/command.h"
 
 namespace zavtool {
@@ -290,56 +290,60 @@ TEST_F(RegCommand, ABadImportFileWritesNothing) {
     EXPECT_THAT(missing.err, testing::StartsWith("zavtool: cannot read absent.reg"));
 }
 
-// A store whose write of one value fails, as a full disk would; when sticky, every write
-// after that fails too.
-class FailingOnValue : public zav::platform::sim::MemoryRegistry {
-  public:
-    std::string failOn;
-    bool sticky = false;
-
-  protected:
-    RegResult SetValue(Hive hive, std::string_view path, std::string_view name, ValueType type,
-                       std::span<const std::uint8_t> data) override {
-        failing_ = failing_ || name == failOn;
-        if (failing_) {
-            failing_ = sticky;
-            return RegResult::BadDatabase;
-        }
-        return MemoryRegistry::SetValue(hive, path, name, type, data);
-    }
-
-  private:
-    bool failing_ = false;
-};
-
-// B is deleted and made again as b: the key put back spells it B, as before.
-TEST_F(RegCommand, AStoreFailingHalfWayThroughAnImportIsPutBack) {
+// The store fails at each change of the import in turn (as a disk that fills there would): the
+// key keeps every earlier byte, spelling and place. B is deleted and made again as b.
+TEST_F(RegCommand, AStoreFailingAnywhereInAnImportLeavesTheKeyAsItWas) {
     PutFile("in.reg", "REGEDIT4\r\n" + std::string(kSection) +
                           "\r\n\"A\"=\"new a\"\r\n\"B\"=-\r\n\"b\"=\"respelled b\"\r\n"
                           "\"C\"=\"new c\"\r\n\"D\"=\"new d\"\r\n");
-    for (bool sticky : {false, true}) {
-        SCOPED_TRACE(sticky ? "the restore fails too" : "the restore works");
-        FailingOnValue store;
-        RegistryKey key;
-        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString("A", "old a"), RegResult::Success);
-        ASSERT_EQ(key.SetString("B", "old b"), RegResult::Success);
-        const std::vector<NamedValue> before = ValuesIn(store);
-        store.failOn = "D";
-        store.sticky = sticky;
-
-        const RegRun run = RunRegOn(store, files_, {"import", "in.reg"});
+    Seed({{"A", {ValueType::String, BytesOf("old a")}},
+          {"B", {ValueType::String, BytesOf("old b")}},
+          {"E", {ValueType::Binary, {0, 1, 2}}}});
+    const std::vector<NamedValue> before = ValuesIn(store_);
+    for (int failing = 1; failing <= 5; ++failing) {
+        SCOPED_TRACE("change " + std::to_string(failing) + " fails");
+        store_.FailChange(failing);
+        const RegRun run = Reg({"import", "in.reg"});
         EXPECT_EQ(run.status, ExitStatus::LoadFailed);
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
-        if (sticky) {
-            EXPECT_THAT(run.err, testing::HasSubstr("could not be put back"));
-        } else {
-            EXPECT_THAT(run.err, testing::HasSubstr("cannot write D"));
-            EXPECT_THAT(run.err, testing::HasSubstr("left as it was"));
-            ExpectSameValues(ValuesIn(store), before);
-        }
+        EXPECT_EQ(run.err,
+                  "zavtool: cannot import in.reg: the store is damaged or cannot be read or "
+                  "written\n");
+        ExpectSameValues(ValuesIn(store_), before);
     }
+    store_.FailChange(0);
+    const RegRun run = Reg({"import", "in.reg"});
+    ASSERT_EQ(run.status, ExitStatus::Success) << run.err;
+    EXPECT_EQ(run.out, "imported 4 values, deleted 1\n");
+    ExpectSameValues(ValuesIn(store_), {{"A", {ValueType::String, BytesOf("new a")}},
+                                        {"E", {ValueType::Binary, {0, 1, 2}}},
+                                        {"b", {ValueType::String, BytesOf("respelled b")}},
+                                        {"C", {ValueType::String, BytesOf("new c")}},
+                                        {"D", {ValueType::String, BytesOf("new d")}}});
+}
+
+// A key whose .reg file would be larger than reg import reads is not exported: the earlier
+// file stays as it was. One byte less of value gives a file that the import takes back.
+TEST_F(RegCommand, AnExportThatImportCouldNotReadBackIsRefused) {
+    PutFile("zav.reg", "earlier export");
+    // A binary value takes three characters a byte, and a line break every 25 bytes or so.
+    Bytes big(1400000, 0xAB);
+    Seed({{"Big", {ValueType::Binary, big}}});
+    const RegRun refused = Reg({"export", "zav.reg"});
+    EXPECT_EQ(refused.status, ExitStatus::Usage);
+    EXPECT_THAT(refused.err, testing::StartsWith("zavtool: cannot export: the key's values make a "
+                                                 "file of "));
+    EXPECT_THAT(refused.err, testing::EndsWith(" bytes, more than the 4194304 that reg import "
+                                               "reads\n"));
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1);
+    EXPECT_EQ(*files_.Find("zav.reg"), BytesOf("earlier export"));
+
+    big.resize(1300000);
+    Seed({{"Big", {ValueType::Binary, big}}});
+    ASSERT_EQ(Reg({"export", "zav.reg"}).status, ExitStatus::Success);
+    zav::platform::sim::MemoryRegistry empty;
+    const RegRun imported = RunRegOn(empty, files_, {"import", "zav.reg"});
+    ASSERT_EQ(imported.status, ExitStatus::Success) << imported.err;
+    ExpectSameValues(ValuesIn(empty), {{"Big", {ValueType::Binary, big}}});
 }
 
 TEST_F(RegCommand, ExportReportsAFileThatCannotBeWritten) {

@@ -2,11 +2,9 @@
 
 #include <string>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_voice_analysers.h"
-#include "keyvoice/voice_analyser.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/wax_file.h"
 #include "tools/zavtool/command.h"
+#include "tools/zavtool/stored_analysis.h"
 
 namespace zavtool {
 
@@ -21,17 +19,7 @@ ExitStatus RunAnalyse(CommandContext& context) {
                     path + ": " + std::string(keyvoice::DescribeLoadStatus(loaded.status)));
     }
 
-    // A fresh analyser, as the recorder's play analyser is when nothing was played before OK:
-    // the whole sound as one block around the centre line 0.
-    keyvoice::VoiceAnalyser analyser(keyvoice::kAnalyserRate);
-    analyser.AnalyseFixed(loaded.sound->Samples());
-    const keyvoice::AnalysisResult result = analyser.Classify();
-
-    // The first two fields of the KeyNInfo text, so that the class digit is exactly the one
-    // the store writes: "level,class," with its trailing comma dropped.
-    std::string fields = keyvoice::FormatKeyInfo("", result.soundClass, result.level);
-    fields.pop_back();
-    context.out << fields << '\n';
+    context.out << KeyInfoFields(AnalyseStoredSound(*loaded.sound)) << '\n';
     return ExitStatus::Success;
 }
 

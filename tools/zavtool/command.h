@@ -15,7 +15,11 @@ enum class ExitStatus : int {
     Success = 0,
     LoadFailed = 1,  // the sound file could not be loaded
     Usage = 2,       // usage errors and unsupported input
+    Warnings = 1,    // zavtool doctor: warnings only
+    Problem = 2,     // zavtool doctor: a problem
 };
+
+struct DoctorMachine;
 
 struct CommandContext {
     std::span<const std::string> args;  // the words after the command's name
@@ -23,6 +27,7 @@ struct CommandContext {
     std::ostream& err;  // one line per problem, "zavtool: ..."
     zav::platform::RegistryStore& registry;
     zav::platform::FileSystem& files;
+    const DoctorMachine* machine = nullptr;  // what doctor examines; none in tests of others
 };
 
 // Writes "zavtool: <problem>" on err and returns status.
@@ -35,5 +40,6 @@ ExitStatus RunReg(CommandContext& context);
 ExitStatus RunAnalyse(CommandContext& context);
 ExitStatus RunImportKey(CommandContext& context);
 ExitStatus RunDemoInstall(CommandContext& context);
+ExitStatus RunDoctor(CommandContext& context);
 
 }  // namespace zavtool

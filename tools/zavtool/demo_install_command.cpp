@@ -9,10 +9,10 @@
 #include <system_error>
 #include <vector>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_slots.h"
-#include "keyvoice/sound.h"
-#include "keyvoice/wax_file.h"
+#include "keysound/config_store.h"
+#include "keysound/key_slots.h"
+#include "keysound/sound.h"
+#include "keysound/wax_file.h"
 #include "tools/zavtool/demo_sounds.h"
 
 namespace zavtool {

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "keyvoice/key_slots.h"
+#include "keysound/key_slots.h"
 
 namespace zavtool {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
-#include "keyvoice/key_slots.h"
-#include "keyvoice/key_voice_analysers.h"
-#include "keyvoice/recording_store.h"
-#include "keyvoice/slot_state.h"
-#include "keyvoice/sound.h"
+#include "keysound/config_store.h"
+#include "keysound/key_slots.h"
+#include "keysound/key_voice_analysers.h"
+#include "keysound/recording_store.h"
+#include "keysound/slot_state.h"
+#include "keysound/sound.h"
 #include "platform/ui/message_box.h"
 #include "tools/zavtool/command.h"
 #include "tools/zavtool/pcm_wave.h"
@@ -88,7 +88,7 @@ ExitStatus RunImportKey(CommandContext& context) {
     const keyvoice::ConfigStore config(context.registry);
     const std::optional<std::string> folder =
         config.ReadConfigValue(keyvoice::ConfigItem::ZavSysPath);
-    if (!folder || folder->empty()) {
+    if (!folder) {
         return Fail(context, ExitStatus::Usage, "ZavSysPath is not set");
     }
 

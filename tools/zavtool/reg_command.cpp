@@ -3,14 +3,15 @@
 //
 // Exit statuses: 0 on success; 2 for usage errors, unsupported or bad input, missing values
 // and files that cannot be read or written; 1 when the store itself fails (damaged, access
-// refused). An import checks the whole file before it writes anything, and puts the key back
-// as it was when the store fails half-way.
+// refused). An import checks the whole file before it writes anything, then makes all its
+// changes as one transaction on the store: a failed or killed import leaves the key as it was.
+// An export that reg import could not read back is refused.
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "keyvoice/config_store.h"
+#include "keysound/config_store.h"
 #include "tools/zavtool/command.h"
 #include "tools/zavtool/reg_file.h"
 #include "tools/zavtool/reg_value_text.h"
@@ -27,10 +28,10 @@ using zav::platform::NamedValue;
 using zav::platform::RegistryKey;
 using zav::platform::RegistryValue;
 using zav::platform::RegResult;
+using zav::platform::RegResultText;
+using zav::platform::ValueChange;
 using zav::platform::ValueType;
 
-// Our key's .reg files are a few hundred bytes; this only bounds memory for a wrong file.
-constexpr std::uint64_t kMaxRegFileBytes = std::uint64_t{4} << 20;
 constexpr std::string_view kHiveName = "HKEY_LOCAL_MACHINE";
 
 std::string OurKeyName() {
@@ -46,28 +47,8 @@ bool IsOurKey(std::string_view key) {
            FoldKeyPath(path) == FoldKeyPath(keyvoice::kZavKeyPath);
 }
 
-std::string DescribeResult(RegResult result) {
-    switch (result) {
-        case RegResult::Success:
-            return "no error";
-        case RegResult::FileNotFound:
-            return "not found";
-        case RegResult::AccessDenied:
-            return "access denied";
-        case RegResult::InvalidHandle:
-            return "invalid handle";
-        case RegResult::InvalidParameter:
-            return "invalid parameter";
-        case RegResult::MoreData:
-            return "more data than expected";
-        case RegResult::BadDatabase:
-            return "the store is damaged or cannot be read or written";
-    }
-    return "error " + std::to_string(static_cast<int>(result));
-}
-
 ExitStatus StoreFailure(CommandContext& context, std::string_view doing, RegResult result) {
-    std::string problem = std::string(doing) + ": " + DescribeResult(result);
+    std::string problem = std::string(doing) + ": " + std::string(RegResultText(result));
     if (std::string detail = context.registry.LastError(); !detail.empty()) {
         problem += " (" + detail + ")";
     }
@@ -198,30 +179,6 @@ ExitStatus Delete(CommandContext& context) {
     return ExitStatus::Success;
 }
 
-// Puts the key's values back as they were before an import that failed half-way. Values keep
-// their bytes and their spelling; one that was deleted and restored moves to the end of the
-// list.
-bool Restore(RegistryKey& key, const std::vector<NamedValue>& before) {
-    std::vector<NamedValue> now;
-    if (key.List(now) != RegResult::Success)
-        return false;
-    bool restored = true;
-    for (const NamedValue& current : now) {
-        // Setting a value keeps the spelling it was created with, so one that the import
-        // deleted and created again in other letters goes first and comes back as it was.
-        const bool existed = std::any_of(before.begin(), before.end(), [&](const NamedValue& old) {
-            return old.name == current.name;
-        });
-        if (!existed)
-            restored = key.Delete(current.name) == RegResult::Success && restored;
-    }
-    for (const NamedValue& old : before) {
-        restored =
-            key.Set(old.name, old.value.type, old.value.data) == RegResult::Success && restored;
-    }
-    return restored;
-}
-
 ExitStatus Import(CommandContext& context) {
     if (context.args.size() != 2)
         return UsageOf(context, "import FILE.reg");
@@ -238,7 +195,8 @@ ExitStatus Import(CommandContext& context) {
     if (!file)
         return Fail(context, ExitStatus::Usage, path + ": " + problem);
 
-    std::vector<const RegFileEntry*> entries;
+    std::vector<ValueChange> changes;
+    std::size_t written = 0;
     std::vector<std::string> skipped;
     bool foundOurKey = false;
     for (const RegFileSection& section : file->sections) {
@@ -254,8 +212,10 @@ ExitStatus Import(CommandContext& context) {
                             ": deleting the key itself is not supported");
         }
         foundOurKey = true;
-        for (const RegFileEntry& entry : section.entries)
-            entries.push_back(&entry);
+        for (const RegFileEntry& entry : section.entries) {
+            changes.push_back(ValueChange{entry.name, entry.remove, entry.value});
+            written += entry.remove ? 0 : 1;
+        }
     }
     if (!foundOurKey) {
         return Fail(context, ExitStatus::Usage, path + ": no [" + OurKeyName() + "] section");
@@ -269,32 +229,9 @@ ExitStatus Import(CommandContext& context) {
         result != RegResult::Success) {
         return StoreFailure(context, "cannot open " + OurKeyName(), result);
     }
-    std::vector<NamedValue> before;
-    if (RegResult result = key.List(before); result != RegResult::Success) {
-        return StoreFailure(context, "cannot list " + OurKeyName(), result);
-    }
-    int written = 0;
-    int deleted = 0;
-    for (const RegFileEntry* entry : entries) {
-        RegResult result = RegResult::Success;
-        if (entry->remove) {
-            result = key.Delete(entry->name);
-            if (result == RegResult::Success)
-                ++deleted;
-            if (result == RegResult::FileNotFound)
-                result = RegResult::Success;
-        } else {
-            result = key.Set(entry->name, entry->value.type, entry->value.data);
-            if (result == RegResult::Success)
-                ++written;
-        }
-        if (result != RegResult::Success) {
-            const std::string outcome = Restore(key, before)
-                                            ? "; the key was left as it was"
-                                            : "; the key could not be put back as it was";
-            return Fail(context, ExitStatus::LoadFailed,
-                        "cannot write " + entry->name + ": " + DescribeResult(result) + outcome);
-        }
+    std::size_t deleted = 0;
+    if (RegResult result = key.Apply(changes, deleted); result != RegResult::Success) {
+        return StoreFailure(context, "cannot import " + path, result);
     }
     context.out << "imported " << written << " values";
     if (deleted > 0)
@@ -320,6 +257,12 @@ ExitStatus Export(CommandContext& context) {
     const std::optional<std::string> text = FormatRegFile(OurKeyName(), values, problem);
     if (!text)
         return Fail(context, ExitStatus::Usage, problem);
+    if (text->size() > kMaxRegFileBytes) {
+        return Fail(context, ExitStatus::Usage,
+                    "cannot export: the key's values make a file of " +
+                        std::to_string(text->size()) + " bytes, more than the " +
+                        std::to_string(kMaxRegFileBytes) + " that reg import reads");
+    }
 
     const std::span<const std::uint8_t> pieces[] = {BytesOfText(*text)};
     if (auto written = context.files.ReplaceFile(path, pieces); !written.Ok()) {

@@ -26,6 +26,11 @@
 
 namespace zavtool {
 
+// The largest .reg file that reg import reads and reg export writes. Our key's files are a few
+// hundred bytes; this bounds memory for a wrong file, and an export never makes a file that
+// the import would refuse.
+inline constexpr std::uint64_t kMaxRegFileBytes = std::uint64_t{4} << 20;
+
 enum class RegFileFormat { Regedit4, Version5 };
 
 struct RegFileEntry {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "keyvoice/wax_file.h"
+#include "keysound/wax_file.h"
 #include "tools/zavtool/command.h"
 #include "tools/zavtool/pcm_wave.h"
 
@@ -11,8 +11,10 @@ namespace zavtool {
 
 namespace {
 
-// Ordinary WAVE files to encode are read whole; 1 GiB is far beyond any key sound.
-constexpr std::uint64_t kMaxWaveFileSize = std::uint64_t{1} << 30;
+// Ordinary WAVE files to encode are read whole: two bytes a sample, so no file larger than
+// twice a key sound's largest file can encode to one (a little more for the header and any
+// other chunks).
+constexpr std::uint64_t kMaxWaveFileSize = 2 * keyvoice::kMaxSoundFileBytes + 4096;
 
 bool ExpectArguments(CommandContext& context, std::size_t count, std::string_view usage) {
     if (context.args.size() == count)
@@ -21,15 +23,14 @@ bool ExpectArguments(CommandContext& context, std::size_t count, std::string_vie
     return false;
 }
 
-// Loads a .wax file, or reports why not and gives nothing.
-std::optional<keyvoice::Sound> LoadOrReport(CommandContext& context, const std::string& path) {
+// Loads a .wax file, or reports why not and gives a result without a sound.
+keyvoice::LoadResult LoadOrReport(CommandContext& context, const std::string& path) {
     keyvoice::LoadResult loaded = keyvoice::LoadSoundFile(context.files, path);
     if (loaded.status != keyvoice::LoadStatus::Loaded) {
         Fail(context, ExitStatus::LoadFailed,
              path + ": " + std::string(keyvoice::DescribeLoadStatus(loaded.status)));
-        return std::nullopt;
     }
-    return std::move(loaded.sound);
+    return loaded;
 }
 
 std::string FormatSeconds(const zav::platform::PcmWaveFormat& format, std::size_t samples) {
@@ -42,14 +43,25 @@ std::string FormatSeconds(const zav::platform::PcmWaveFormat& format, std::size_
     return text;
 }
 
+// What decode writes: 16-bit PCM samples with the sound's rate and channels. The loader reads
+// every file's data as mu-law codes, whatever its format chunk declares, so the samples are
+// 16-bit even when the declaration doubled to another width.
+zav::platform::PcmWaveFormat SixteenBitFormat(const zav::platform::PcmWaveFormat& format) {
+    const std::uint16_t channels = format.channels == 0 ? 1 : format.channels;
+    const auto blockAlign = static_cast<std::uint16_t>(channels * sizeof(std::int16_t));
+    return {zav::platform::kWaveFormatPcm,     channels,   format.samplesPerSec,
+            format.samplesPerSec * blockAlign, blockAlign, 16};
+}
+
 }  // namespace
 
 ExitStatus RunInfo(CommandContext& context) {
     if (!ExpectArguments(context, 1, "info FILE.wax"))
         return ExitStatus::Usage;
-    std::optional<keyvoice::Sound> sound = LoadOrReport(context, context.args[0]);
-    if (!sound)
+    keyvoice::LoadResult loaded = LoadOrReport(context, context.args[0]);
+    if (!loaded.sound)
         return ExitStatus::LoadFailed;
+    const std::optional<keyvoice::Sound>& sound = loaded.sound;
     const zav::platform::PcmWaveFormat& format = sound->Header().format;
     context.out << "format_tag: " << format.formatTag << '\n'
                 << "channels: " << format.channels << '\n'
@@ -59,16 +71,23 @@ ExitStatus RunInfo(CommandContext& context) {
                 << "bits_per_sample: " << format.bitsPerSample << '\n'
                 << "samples: " << sound->Samples().size() << '\n'
                 << "seconds: " << FormatSeconds(format, sound->Samples().size()) << '\n';
+    if (!keyvoice::DeclaresWaxShape(loaded.declared)) {
+        context.out << "declared: format_tag " << loaded.declared.formatTag << ", "
+                    << loaded.declared.bitsPerSample
+                    << " bits per sample; the data are read as 8-bit mu-law codes, as for "
+                       "every key sound\n";
+    }
     return ExitStatus::Success;
 }
 
 ExitStatus RunDecode(CommandContext& context) {
     if (!ExpectArguments(context, 2, "decode IN.wax OUT.wav"))
         return ExitStatus::Usage;
-    std::optional<keyvoice::Sound> sound = LoadOrReport(context, context.args[0]);
-    if (!sound)
+    const keyvoice::LoadResult loaded = LoadOrReport(context, context.args[0]);
+    if (!loaded.sound)
         return ExitStatus::LoadFailed;
-    const std::vector<std::uint8_t> wave = BuildPcmWave(sound->Header().format, sound->Samples());
+    const std::vector<std::uint8_t> wave =
+        BuildPcmWave(SixteenBitFormat(loaded.sound->Header().format), loaded.sound->Samples());
     const std::span<const std::uint8_t> pieces[] = {wave};
     if (zav::platform::FileStatus written = context.files.ReplaceFile(context.args[1], pieces);
         !written.Ok()) {
@@ -84,6 +103,8 @@ ExitStatus RunEncode(CommandContext& context) {
     std::vector<std::uint8_t> bytes;
     if (zav::platform::FileStatus read = context.files.ReadFile(inPath, kMaxWaveFileSize, bytes);
         !read.Ok()) {
+        if (read.error == zav::platform::FileError::TooLarge)
+            return Fail(context, ExitStatus::Usage, inPath + ": too large for a key sound");
         return Fail(context, ExitStatus::Usage, read.detail);
     }
     std::string problem;
@@ -93,15 +114,20 @@ ExitStatus RunEncode(CommandContext& context) {
 
     keyvoice::Sound sound(wave->format, wave->samples.size());
     std::copy(wave->samples.begin(), wave->samples.end(), sound.Samples().begin());
-    switch (keyvoice::WriteWaxFile(context.files, context.args[1], sound.Header())) {
-        case keyvoice::WaxWriteResult::Written:
-            return ExitStatus::Success;
-        case keyvoice::WaxWriteResult::OutOfMemory:
-            return Fail(context, ExitStatus::Usage, "not enough memory");
-        case keyvoice::WaxWriteResult::Failed:
-            break;
+    bool outOfMemory = false;
+    const std::optional<std::vector<std::uint8_t>> wax =
+        keyvoice::BuildWaxFile(sound.Header(), outOfMemory);
+    if (outOfMemory)
+        return Fail(context, ExitStatus::Usage, "not enough memory");
+    // A file the loader would refuse is not written.
+    if (!wax || wax->size() > keyvoice::kMaxSoundFileBytes)
+        return Fail(context, ExitStatus::Usage, inPath + ": too long for a key sound");
+    const std::span<const std::uint8_t> pieces[] = {*wax};
+    if (zav::platform::FileStatus written = context.files.ReplaceFile(context.args[1], pieces);
+        !written.Ok()) {
+        return Fail(context, ExitStatus::Usage, written.detail);
     }
-    return Fail(context, ExitStatus::Usage, "cannot write " + context.args[1]);
+    return ExitStatus::Success;
 }
 
 }  // namespace zavtool

@@ -46,6 +46,11 @@ constexpr std::array kCommands{
                  "Reads and writes the values of Zav's key in the store; import and export use\n"
                  "      the Windows registry editor's text format.",
                  "get ZavSysPath"},
+    CommandEntry{"doctor", RunDoctor, "[--seconds S] [--json]",
+                 "Checks the installation and the microphone as KeyVoice and VoxGauge see them,\n"
+                 "      listening S seconds (2 by default); exit status 0 all well, 1 warnings,\n"
+                 "      2 a problem.",
+                 "--seconds 3"},
 };
 
 constexpr std::string_view kUsage = "usage: zavtool COMMAND [ARGUMENT...]";
@@ -74,7 +79,8 @@ ExitStatus Fail(CommandContext& context, ExitStatus status, std::string_view pro
 }
 
 int RunZavtool(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-               zav::platform::RegistryStore& registry, zav::platform::FileSystem& files) {
+               zav::platform::RegistryStore& registry, zav::platform::FileSystem& files,
+               const DoctorMachine* machine) {
     if (args.empty()) {
         err << kUsage << " (zavtool --help lists the commands)\n";
         return static_cast<int>(ExitStatus::Usage);
@@ -89,7 +95,7 @@ int RunZavtool(std::span<const std::string> args, std::ostream& out, std::ostrea
     }
     for (const CommandEntry& command : kCommands) {
         if (args[0] == command.name) {
-            CommandContext context{args.subspan(1), out, err, registry, files};
+            CommandContext context{args.subspan(1), out, err, registry, files, machine};
             return static_cast<int>(command.run(context));
         }
     }
