@@ -356,7 +356,9 @@ TEST(DialogWindow, TheMenuKeyShiftF10AndAltSpaceOpenTheWindowMenu) {
     } keys[] = {{Qt::Key_Menu, Qt::NoModifier},
                 {Qt::Key_F10, Qt::ShiftModifier},
                 {Qt::Key_Space, Qt::AltModifier}};
-    for (const auto& [key, modifiers] : keys) {
+    for (const auto& press : keys) {
+        const Qt::Key key = press.key;
+        const Qt::KeyboardModifiers modifiers = press.modifiers;
         SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
         RecordingHandler handler;
         RunWith(handler, [&](QtDialogWindow& window) {
