@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -157,15 +159,7 @@ TEST(EngineRace, StopAgainstAFullRecordBuffer) {
     ASSERT_TRUE(rig.opened);
     rig.On([&] { rig.window->Click(kIdcKey6); });
     const unsigned seed = std::random_device{}();
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delayMicros(0, 3000);
-    int stoppedFirst = 0;
-    for (int schedule = 0; schedule < kSchedules; ++schedule) {
-        bool stopped = false;
-        rig.On([&] { rig.window->Click(kIdcRec); });
-        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
-        rig.On([&] { stopped = rig.window->Click(kIdcStop); });
-        stoppedFirst += stopped ? 1 : 0;
+    const auto waitForTheEnd = [&] {
         bool idle = false;
         std::size_t openInputs = 1;
         const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -176,6 +170,26 @@ TEST(EngineRace, StopAgainstAFullRecordBuffer) {
             });
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "seed " << seed;
         }
+    };
+    // How long a take left alone runs on this build (a sanitizer slows it several times): STOP
+    // comes at random moments up to twice that, so that both orders keep happening.
+    const auto takeStarted = std::chrono::steady_clock::now();
+    rig.On([&] { rig.window->Click(kIdcRec); });
+    ASSERT_NO_FATAL_FAILURE(waitForTheEnd());
+    const auto takeMicros = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - takeStarted)
+                                .count();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayMicros(
+        0, static_cast<int>(std::max<std::int64_t>(3000, 2 * takeMicros)));
+    int stoppedFirst = 0;
+    for (int schedule = 0; schedule < kSchedules; ++schedule) {
+        bool stopped = false;
+        rig.On([&] { rig.window->Click(kIdcRec); });
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
+        rig.On([&] { stopped = rig.window->Click(kIdcStop); });
+        stoppedFirst += stopped ? 1 : 0;
+        ASSERT_NO_FATAL_FAILURE(waitForTheEnd());
         bool takeKept = false;
         rig.On([&] { takeKept = rig.presenter->Slots().recordable[0].newRecording; });
         ASSERT_TRUE(takeKept) << "seed " << seed;
