@@ -400,30 +400,11 @@ RegResult SqliteRegistry::QueryValue(Hive hive, std::string_view path, std::stri
 
 RegResult SqliteRegistry::SetValue(Hive hive, std::string_view path, std::string_view name,
                                    ValueType type, std::span<const std::uint8_t> data) {
-    const std::string folded = FoldKeyPath(path);
-    // Only the hive's root can be open while the file does not exist yet.
-    const Connection kind = folded.empty() ? Connection::Create : Connection::Existing;
-    return Write(kind, [&](SqliteDatabase& db) {
-        std::int64_t keyId = 0;
-        int code = SQLITE_OK;
-        RegResult found = FindKeyId(db, hive, folded, true, keyId, code);
-        if (code != SQLITE_OK)
-            return Failure(db, code, "write");
-        if (found != RegResult::Success)
-            return found;
-        SqliteStatement upsert(db, kUpsertValue);
-        if (upsert.PrepareResult() != SQLITE_OK) {
-            return Failure(db, upsert.PrepareResult(), "write");
-        }
-        upsert.BindInt64(1, keyId);
-        upsert.BindText(2, name);
-        upsert.BindText(3, FoldName(name));
-        upsert.BindInt64(4, static_cast<std::uint32_t>(type));
-        upsert.BindBlob(5, data);
-        if (code = upsert.Step(); code != SQLITE_DONE)
-            return Failure(db, code, "write");
-        return RegResult::Success;
-    });
+    // One value is a batch of one change.
+    const ValueChange change{std::string(name), false,
+                             RegistryValue{type, Bytes(data.begin(), data.end())}};
+    std::size_t deleted = 0;
+    return ApplyChanges(hive, path, std::span(&change, 1), deleted);
 }
 
 RegResult SqliteRegistry::DeleteValue(Hive hive, std::string_view path, std::string_view name) {
