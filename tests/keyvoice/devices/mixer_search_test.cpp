@@ -1,0 +1,176 @@
+// The search for a mixer with a microphone volume control: order, probe, open failures.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/keyvoice/devices/devices_rig.h"
+
+namespace keyvoice_devices_test {
+namespace {
+
+using keyvoice::DeviceKind;
+using keyvoice::kNoDevice;
+using sim::MixerCall;
+
+std::vector<std::string> Captions(const sim::RecordingMessageBoxes& boxes) {
+    std::vector<std::string> captions;
+    for (const sim::ShownMessage& box : boxes.shown) {
+        EXPECT_EQ(box.text, keyvoice::LoadString(keyvoice::StringId::NoVolumeControl));
+        EXPECT_EQ(box.style.Bits(), box.caption == "Error" ? 0x10u : 0x30u) << box.caption;
+        captions.push_back(box.caption);
+    }
+    return captions;
+}
+
+TEST(MixerSearch, AHigherMixerWithoutMicrophoneVolumeIsProbedClosedAndMixerZeroKept) {
+    DevicesRig rig({UsableCard(), CardWithoutMicVolume()});
+
+    EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), 0);
+    EXPECT_EQ(rig.devices.MixerDevice(), 0);
+    EXPECT_EQ(rig.devices.MixerId(), 0u);
+    EXPECT_TRUE(rig.devices.MixerIsOpen());
+    EXPECT_TRUE(rig.boxes.shown.empty());
+    EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0}));
+    EXPECT_EQ(rig.mixer.OpenHandleCount(), 1u);
+
+    // Mixer 1 was opened, its microphone's controls read, then closed before mixer 0 opened.
+    const std::vector<sim::MixerCallRecord> log = rig.mixer.CallLog();
+    auto kind = [](MixerCall call) {
+        return [call](const sim::MixerCallRecord& record) { return record.call == call; };
+    };
+    const auto firstOpen = std::ranges::find_if(log, kind(MixerCall::Open));
+    const auto close = std::ranges::find_if(log, kind(MixerCall::Close));
+    const auto secondOpen = std::find_if(firstOpen + 1, log.end(), kind(MixerCall::Open));
+    ASSERT_NE(secondOpen, log.end());
+    EXPECT_LT(close, secondOpen);
+    EXPECT_TRUE(std::any_of(firstOpen, close, [](const sim::MixerCallRecord& record) {
+        return record.call == MixerCall::GetLineControls && record.lineId == kMicLine;
+    }));
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), kind(MixerCall::Close)), 1);
+}
+
+TEST(MixerSearch, TheFirstRecordingMicrophoneDecidesWhichControlIsUsed) {
+    sim::SimControl uniform = Volume(kMicVolume, 0);
+    uniform.flags = platform::kControlUniform;
+    uniform.values = {7};
+    sim::SimControl multiple = Volume(kMicVolume, 0);
+    multiple.flags = platform::kControlMultiple;
+    multiple.items = 3;
+    multiple.values = {};
+    const sim::SimLine secondMicWithVolume{.id = kSecondMicLine,
+                                           .type = platform::ComponentType::SrcMicrophone,
+                                           .controls = {Volume(kSecondMicVolume, 1)}};
+    struct Case {
+        const char* what;
+        sim::SimMixerDevice card;
+        bool usable;
+        std::uint32_t channels = 0;
+        std::uint32_t items = 0;
+    };
+    const Case cases[] = {
+        {"mute, then volume", UsableCard(), true, 2, 1},
+        {"uniform volume", Card({Mute(kMicMute), uniform}), true, 1, 1},
+        {"multiple-item volume", Card({multiple}), true, 2, 3},
+        {"first microphone without volume", Card({Mute(kMicMute)}, {secondMicWithVolume}), false},
+        {"microphone without controls", Card({}, {secondMicWithVolume}), false},
+    };
+    for (const Case& c : cases) {
+        DevicesRig rig({c.card});
+        const std::int32_t found = rig.devices.FindSoundDevice(DeviceKind::VolumeMixer);
+        if (!c.usable) {
+            EXPECT_EQ(found, kNoDevice) << c.what;
+            EXPECT_FALSE(rig.devices.MixerIsOpen()) << c.what;
+            EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u) << c.what;
+            EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"}) << c.what;
+            continue;
+        }
+        EXPECT_EQ(found, 0) << c.what;
+        EXPECT_EQ(rig.devices.MicLineId(), kMicLine) << c.what;
+        EXPECT_EQ(rig.devices.VolumeControlId(), kMicVolume) << c.what;
+        EXPECT_EQ(rig.devices.VolumeChannels(), c.channels) << c.what;
+        EXPECT_EQ(rig.devices.VolumeItems(), c.items) << c.what;
+    }
+}
+
+TEST(MixerSearch, AFailingQueryMakesTheMixerUnusable) {
+    for (MixerCall failing :
+         {MixerCall::GetDevCaps, MixerCall::GetLineInfo, MixerCall::GetLineControls}) {
+        DevicesRig rig({UsableCard()});
+        rig.mixer.FailCall(failing, zav::platform::MixerResult::Error, 0,
+                           zav::platform::sim::kEveryTime);
+        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), kNoDevice);
+        EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
+        EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"});
+    }
+}
+
+TEST(MixerSearch, AMixerThatWillNotOpenShowsAnErrorAndTheSearchGoesOn) {
+    struct Case {
+        const char* what;
+        std::uint32_t failingOpens;  // the first ones
+        std::int32_t expected;
+        std::vector<std::string> captions;
+    };
+    const Case cases[] = {
+        {"the higher one", 1, 0, {"Error"}},
+        {"both", 2, kNoDevice, {"Error", "Error", "Warning"}},
+    };
+    for (const Case& c : cases) {
+        DevicesRig rig({UsableCard(), UsableCard()});
+        rig.mixer.FailCall(MixerCall::Open, zav::platform::MixerResult::Error, 0, c.failingOpens);
+        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected) << c.what;
+        EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0})) << c.what;
+        EXPECT_EQ(Captions(rig.boxes), c.captions) << c.what;
+        EXPECT_EQ(rig.devices.MixerIsOpen(), c.expected != kNoDevice) << c.what;
+    }
+}
+
+TEST(MixerSearch, TheMixerOfTheWaveMappersInputIsTriedFirst) {
+    struct Case {
+        const char* what;
+        std::optional<std::uint32_t> waveInMixer;
+        std::vector<sim::SimMixerDevice> mixers;
+        std::vector<std::uint32_t> opened;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"not named", std::nullopt, {UsableCard(), UsableCard(), UsableCard()}, {2}, 2},
+        {"named and usable", 1, {UsableCard(), UsableCard(), UsableCard()}, {1}, 1},
+        {"named but unusable",
+         1,
+         {UsableCard(), CardWithoutMicVolume(), CardWithoutMicVolume()},
+         {1, 2, 0},
+         0},
+        {"named beyond the count", 3, {UsableCard(), UsableCard(), UsableCard()}, {2}, 2},
+    };
+    for (const Case& c : cases) {
+        DevicesRig rig(c.mixers);
+        rig.mixer.waveInMixer = c.waveInMixer;
+        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected) << c.what;
+        EXPECT_EQ(rig.mixer.opened, c.opened) << c.what;
+        EXPECT_EQ(rig.mixer.waveInQueries, std::vector<std::uint32_t>{platform::kWaveMapper})
+            << c.what;
+    }
+}
+
+TEST(MixerSearch, TheMixerStaysOpenUntilTheOwnerGoesAndNothingReachesItAfterwards) {
+    DevicesRig rig({UsableCard()});
+    {
+        keyvoice::CSoundDevices devices(rig.card.WaveIn(), rig.card.WaveOut(), rig.mixer);
+        devices.AttachView(rig.view);
+        ASSERT_EQ(devices.FindSoundDevice(DeviceKind::VolumeMixer), 0);
+        ASSERT_EQ(devices.OpenMixer(), keyvoice::MixerOpenResult::Opened);  // no second open
+        EXPECT_EQ(rig.mixer.opened.size(), 1u);
+        rig.mixer.SetControlValues(0, kMicVolume, {1, 1});
+    }
+    EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
+    rig.dispatcher.RunPending();  // the notice for the destroyed owner is dropped
+    EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), 0u);
+}
+
+}  // namespace
+}  // namespace keyvoice_devices_test
