@@ -25,6 +25,7 @@ using zav::platform::MixerControlDetails;
 using zav::platform::MixerLine;
 using zav::platform::MixerLineControls;
 using zav::platform::MixerResult;
+using zav::platform::ValueShape;
 
 // The one format both wave devices must take: 22.05 kHz, mono, 16-bit.
 constexpr std::uint32_t kRecorderFormatBit = zav::platform::kWaveFormat2M16;
@@ -193,14 +194,13 @@ ProbeResult CSoundDevices::ProbeMicrophone(const MixerLine& micLine) {
         std::ranges::find(controls, ControlType::Volume, &MixerControl::controlType);
     if (volume == controls.end())
         return ProbeResult::NoMixerVolume;
-    const std::uint32_t channels = volume->IsUniform() ? 1 : micLine.channels;
-    const std::uint32_t items = volume->IsMultiple() ? volume->multipleItems : 1;
-    if (std::uint64_t{channels} * items > kMaxVolumeValues)
+    const ValueShape shape = ShapeOfValues(micLine.channels, *volume);
+    if (shape.Count() > kMaxVolumeValues)
         return ProbeResult::NoMixerVolume;
     micLineId_ = micLine.lineId;
     volumeControlId_ = volume->controlId;
-    volumeChannels_ = channels;
-    volumeItems_ = items;
+    volumeChannels_ = shape.channels;
+    volumeItems_ = shape.items;
     return ProbeResult::Usable;
 }
 

@@ -22,6 +22,7 @@ using zav::platform::MixerHandle;
 using zav::platform::MixerLine;
 using zav::platform::MixerLineControls;
 using zav::platform::MixerResult;
+using zav::platform::ValueShape;
 
 bool Succeeded(MixerResult result) {
     return result == MixerResult::NoError;
@@ -38,19 +39,9 @@ bool TryResize(std::vector<T>& buffer, std::uint64_t count) {
     }
 }
 
-// The shape in which a control's values are addressed: one channel for a uniform control,
-// else the line's channels; the item count of a multiple-item control, else 1.
-struct ControlShape {
-    std::uint32_t channels = 0;
-    std::uint32_t items = 0;
-
-    std::uint64_t Values() const { return std::uint64_t{channels} * items; }
-    bool Usable() const { return Values() != 0 && Values() <= CMicMixer::kMaxDetailValues; }
-};
-
-ControlShape ShapeOf(const MixerLine& line, const MixerControl& control) {
-    return {control.IsUniform() ? 1 : line.channels,
-            control.IsMultiple() ? control.multipleItems : 1};
+// A control whose values cannot all be held is treated as no control at all.
+bool Usable(const ValueShape& shape) {
+    return shape.Count() != 0 && shape.Count() <= CMicMixer::kMaxDetailValues;
 }
 
 }  // namespace
@@ -135,9 +126,9 @@ int CMicMixer::GetMicConf() {
     for (const MixerControl& control : controls) {
         if (control.controlType != ControlType::Volume)
             continue;
-        const ControlShape shape = ShapeOf(*micLine, control);
+        const ValueShape shape = ShapeOfValues(micLine->channels, control);
         // A control that cannot be addressed counts as no control at all.
-        if (!shape.Usable())
+        if (!Usable(shape))
             return 0;
         lineId_ = micLine->lineId;
         controlId_ = control.controlId;
@@ -267,12 +258,12 @@ int CMicMixer::MixerControlConfig(const MixerLine& line, MixerConfigMode mode, M
 
 int CMicMixer::MixerGetControlConfig(const MixerLine& line, const MixerControl& control,
                                      MicEnvList& list) {
-    const ControlShape shape = ShapeOf(line, control);
-    if (!shape.Usable())
+    const ValueShape shape = ShapeOfValues(line.channels, control);
+    if (!Usable(shape))
         return 0;
 
     std::vector<std::uint32_t> values;
-    if (!TryResize(values, shape.Values()))
+    if (!TryResize(values, shape.Count()))
         return 0;
     MixerControlDetails details{.controlId = control.controlId,
                                 .channels = shape.channels,

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/alsa/alsa_volume_scale.h"
+
 namespace zav::platform::alsa {
 
 namespace {
@@ -41,23 +43,26 @@ bool IsCaptureElement(const ElementInfo& element) {
     return (element.captureVolume || element.captureSwitch) && !IsBoost(element);
 }
 
-LinePlan MakeLine(std::uint32_t number, ComponentType type, const ElementInfo& element,
-                  std::size_t index) {
-    LinePlan line;
-    line.id = kDestinationLineId + number;
-    line.type = type;
-    line.name = element.name;
-    line.channels = std::max<std::uint32_t>(element.channels, 1);
-    line.element = index;
+ModelLine MakeLine(std::uint32_t number, ComponentType type, const ElementInfo& element) {
+    ModelLine line{.id = kDestinationLineId + number,
+                   .type = type,
+                   .channels = std::max<std::uint32_t>(element.channels, 1),
+                   .name = element.name};
     const bool mono = line.channels == 1;
+    auto flags = [mono](bool joined) { return mono || joined ? kControlUniform : 0U; };
     if (element.captureVolume) {
-        line.controls.push_back(ControlPlan{number * kControlsPerLine + 1, ControlKind::Volume,
-                                            mono || element.volumeJoined,
-                                            element.name + " Volume"});
+        line.controls.push_back(MixerControl{.controlId = number * kControlsPerLine + 1,
+                                             .controlType = ControlType::Volume,
+                                             .controlFlags = flags(element.volumeJoined),
+                                             .maximum = kHostVolumeMaximum,
+                                             .name = element.name + " Volume"});
     }
     if (element.captureSwitch) {
-        line.controls.push_back(ControlPlan{number * kControlsPerLine + 2, ControlKind::Mute,
-                                            mono || element.switchJoined, element.name + " Mute"});
+        line.controls.push_back(MixerControl{.controlId = number * kControlsPerLine + 2,
+                                             .controlType = ControlType::Mute,
+                                             .controlFlags = flags(element.switchJoined),
+                                             .maximum = 1,
+                                             .name = element.name + " Mute"});
     }
     return line;
 }
@@ -92,7 +97,7 @@ ComponentType SourceTypeForName(std::string_view name) {
     return ComponentType::SrcUndefined;
 }
 
-MixerLayout PlanCaptureLayout(std::span<const ElementInfo> elements) {
+CaptureLayout PlanCaptureLayout(std::span<const ElementInfo> elements) {
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::vector<std::size_t> capture;
     std::size_t master = kNone;
@@ -111,22 +116,28 @@ MixerLayout PlanCaptureLayout(std::span<const ElementInfo> elements) {
     if (soleMicrophone)
         master = kNone;
 
-    MixerLayout layout;
-    if (master != kNone)
-        layout.destination = MakeLine(0, ComponentType::DstWaveIn, elements[master], master);
-    layout.destination.id = kDestinationLineId;
-    layout.destination.type = ComponentType::DstWaveIn;
-    layout.destination.name = "Recording Control";
+    CaptureLayout layout;
+    ModelDestination& recording = layout.model.destinations.emplace_back();
+    if (master != kNone) {
+        recording.line = MakeLine(0, ComponentType::DstWaveIn, elements[master]);
+        layout.elements.emplace_back(master);
+    } else {
+        recording.line.id = kDestinationLineId;
+        layout.elements.emplace_back();
+    }
+    recording.line.type = ComponentType::DstWaveIn;
+    recording.line.name = "Recording Control";
     for (std::size_t index : capture) {
         if (index == master)
             continue;
-        const auto number = static_cast<std::uint32_t>(layout.sources.size() + 1);
+        const auto number = static_cast<std::uint32_t>(recording.sources.size() + 1);
         const ComponentType type =
             soleMicrophone ? ComponentType::SrcMicrophone : SourceTypeForName(elements[index].name);
-        LinePlan line = MakeLine(number, type, elements[index], index);
+        ModelLine line = MakeLine(number, type, elements[index]);
         if (soleMicrophone)
             line.name = "Microphone";
-        layout.sources.push_back(std::move(line));
+        recording.sources.push_back(std::move(line));
+        layout.elements.emplace_back(index);
     }
     return layout;
 }

@@ -11,8 +11,8 @@
 //    Elements that only boost a gain ("Mic Boost") and elements without a capture volume or
 //    switch are left out.
 // Each line has a Volume control (0 to 65535 over the element's range) when its element has a
-// capture volume, and a Mute switch when it has a capture switch. A control is uniform when the
-// element has one channel or joins its channels.
+// capture volume, and a Mute switch (0 or 1) when it has a capture switch. A control is uniform
+// when the element has one channel or joins its channels.
 //
 // Ids: lines 0x10000 + n (the destination n = 0, source s has n = s + 1); the controls of line
 // n are n * 16 + 1 (volume) and n * 16 + 2 (mute), so no control id is also a line id.
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/mixer/mixer_constants.h"
+#include "platform/mixer/mixer_model.h"
 
 namespace zav::platform::alsa {
 
@@ -38,27 +38,16 @@ struct ElementInfo {
     bool switchJoined = false;
 };
 
-enum class ControlKind : std::uint32_t { Volume = 1, Mute = 2 };
+// The device as the host's mixer model (its name left to the caller) with the element behind
+// each line.
+struct CaptureLayout {
+    MixerModel model;
+    // By line, the destination first and then the sources in order: the index of its element
+    // among those planned from; none for a line without controls.
+    std::vector<std::optional<std::size_t>> elements;
 
-struct ControlPlan {
-    std::uint32_t id = 0;
-    ControlKind kind = ControlKind::Volume;
-    bool uniform = true;
-    std::string name;
-};
-
-struct LinePlan {
-    std::uint32_t id = 0;
-    ComponentType type = ComponentType::SrcUndefined;
-    std::string name;
-    std::uint32_t channels = 1;
-    std::optional<std::size_t> element;  // index into the elements; none: no controls
-    std::vector<ControlPlan> controls;
-};
-
-struct MixerLayout {
-    LinePlan destination;
-    std::vector<LinePlan> sources;
+    const ModelLine& Destination() const { return model.destinations.front().line; }
+    const std::vector<ModelLine>& Sources() const { return model.destinations.front().sources; }
 };
 
 inline constexpr std::uint32_t kDestinationLineId = 0x10000;
@@ -67,6 +56,6 @@ inline constexpr std::uint32_t kControlsPerLine = 16;
 // The component type a source element's name suggests.
 ComponentType SourceTypeForName(std::string_view name);
 
-MixerLayout PlanCaptureLayout(std::span<const ElementInfo> elements);
+CaptureLayout PlanCaptureLayout(std::span<const ElementInfo> elements);
 
 }  // namespace zav::platform::alsa

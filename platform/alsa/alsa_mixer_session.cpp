@@ -13,7 +13,6 @@ namespace {
 
 // Bounds the watcher's sleep, so that a device that dies without a word is noticed too.
 constexpr int kWatchTimeoutMs = 500;
-constexpr std::uint32_t kMuteMaximum = 1;
 
 ElementInfo Describe(snd_mixer_elem_t* element) {
     ElementInfo info;
@@ -33,14 +32,9 @@ ElementInfo Describe(snd_mixer_elem_t* element) {
     return info;
 }
 
-std::uint32_t MaximumOf(ControlKind kind) {
-    return kind == ControlKind::Volume ? kHostVolumeMaximum : kMuteMaximum;
-}
-
 }  // namespace
 
-MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle handle,
-                                   MixerNotificationSink* sink, Dispatcher& dispatcher,
+MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerChangeReport report,
                                    std::unique_ptr<AlsaMixerSession>& session) {
     session.reset();
     snd_mixer_t* opened = nullptr;
@@ -76,14 +70,17 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle ha
     if (cardName.size() > kMaxProductNameLength)
         cardName.resize(kMaxProductNameLength);
 
+    CaptureLayout layout = PlanCaptureLayout(infos);
+    layout.model.name = std::move(cardName);
+    const bool watch = static_cast<bool>(report);
     std::unique_ptr<AlsaMixerSession> made(
-        new AlsaMixerSession(std::move(mixer), std::move(cardName), sink, handle, dispatcher));
+        new AlsaMixerSession(std::move(mixer), std::move(layout), std::move(report)));
     {
         std::lock_guard lock(made->mutex_);
-        made->Bind(elements, PlanCaptureLayout(infos));
+        made->Bind(elements);
         made->RefreshLocked();
     }
-    if (sink != nullptr) {
+    if (watch) {
         AlsaMixerSession* self = made.get();
         made->watcher_ = std::jthread([self](std::stop_token stop) { self->Watch(stop); });
     }
@@ -91,18 +88,10 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerHandle ha
     return MixerResult::NoError;
 }
 
-AlsaMixerSession::AlsaMixerSession(MixerPtr mixer, std::string cardName,
-                                   MixerNotificationSink* sink, MixerHandle handle,
-                                   Dispatcher& dispatcher)
-    : mixer_(std::move(mixer)),
-      cardName_(std::move(cardName)),
-      sink_(sink),
-      handle_(handle),
-      notices_(dispatcher) {}
+AlsaMixerSession::AlsaMixerSession(MixerPtr mixer, CaptureLayout layout, MixerChangeReport report)
+    : mixer_(std::move(mixer)), layout_(std::move(layout)), report_(std::move(report)) {}
 
 AlsaMixerSession::~AlsaMixerSession() {
-    // The watcher posts no more once it has ended; the notices it posted earlier are dropped
-    // when notices_ goes.
     if (watcher_.joinable()) {
         watcher_.request_stop();
         wake_.Signal();
@@ -112,13 +101,13 @@ AlsaMixerSession::~AlsaMixerSession() {
     mixer_.reset();
 }
 
-void AlsaMixerSession::Bind(const std::vector<snd_mixer_elem_t*>& elements,
-                            const MixerLayout& layout) {
-    auto bind = [&](const LinePlan& plan) {
+void AlsaMixerSession::Bind(const std::vector<snd_mixer_elem_t*>& elements) {
+    std::size_t index = 0;
+    auto bind = [&](const ModelLine& model) {
         BoundLine line;
-        line.plan = plan;
-        if (plan.element) {
-            snd_mixer_elem_t* element = elements[*plan.element];
+        line.line = &model;
+        if (const std::optional<std::size_t> planned = layout_.elements[index++]) {
+            snd_mixer_elem_t* element = elements[*planned];
             line.element = element;
             snd_mixer_selem_get_capture_volume_range(element, &line.range.minimum,
                                                      &line.range.maximum);
@@ -134,8 +123,8 @@ void AlsaMixerSession::Bind(const std::vector<snd_mixer_elem_t*>& elements,
         }
         lines_.push_back(std::move(line));
     };
-    bind(layout.destination);
-    for (const LinePlan& source : layout.sources)
+    bind(layout_.Destination());
+    for (const ModelLine& source : layout_.Sources())
         bind(source);
 }
 
@@ -151,224 +140,70 @@ int AlsaMixerSession::OnElementEvent(snd_mixer_elem_t* element, unsigned int mas
     return 0;
 }
 
-const AlsaMixerSession::BoundLine* AlsaMixerSession::FindLine(std::uint32_t lineId) const {
-    for (const BoundLine& line : lines_) {
-        if (line.plan.id == lineId)
-            return &line;
+const AlsaMixerSession::BoundLine* AlsaMixerSession::BoundOf(const ModelLine* line) const {
+    for (const BoundLine& bound : lines_) {
+        if (bound.line == line)
+            return &bound;
     }
     return nullptr;
 }
 
-std::optional<AlsaMixerSession::ControlRef> AlsaMixerSession::FindControl(
-    std::uint32_t controlId) const {
-    for (const BoundLine& line : lines_) {
-        for (const ControlPlan& control : line.plan.controls) {
-            if (control.id == controlId)
-                return ControlRef{&line, &control};
-        }
-    }
-    return std::nullopt;
-}
-
-void AlsaMixerSession::FillLine(const BoundLine& line, std::uint32_t source,
-                                std::uint32_t connections, MixerLine& out) {
-    out.destination = 0;
-    out.source = source;
-    out.lineId = line.plan.id;
-    out.componentType = line.plan.type;
-    out.channels = line.plan.channels;
-    out.connections = connections;
-    out.controls = static_cast<std::uint32_t>(line.plan.controls.size());
-    out.name = line.plan.name;
-}
-
-void AlsaMixerSession::FillControl(const ControlPlan& control, MixerControl& out) {
-    out.controlId = control.id;
-    out.controlType = control.kind == ControlKind::Volume ? ControlType::Volume : ControlType::Mute;
-    out.controlFlags = control.uniform ? std::uint32_t{kControlUniform} : 0u;
-    out.multipleItems = 0;
-    out.minimum = 0;
-    out.maximum = MaximumOf(control.kind);
-    out.name = control.name;
-}
-
-MixerResult AlsaMixerSession::Caps(MixerCaps& caps) const {
-    caps.name = cardName_;
-    caps.destinations = 1;
-    return MixerResult::NoError;
-}
-
-MixerResult AlsaMixerSession::LineInfo(LineInfoQuery query, MixerLine& line) const {
-    const auto sources = static_cast<std::uint32_t>(lines_.size() - 1);
-    switch (query) {
-        case LineInfoQuery::Destination:
-            if (line.destination != 0)
-                return MixerResult::InvalidParam;
-            FillLine(lines_.front(), 0, sources, line);
-            return MixerResult::NoError;
-        case LineInfoQuery::Source:
-            if (line.destination != 0 || line.source >= sources)
-                return MixerResult::InvalidParam;
-            FillLine(lines_[line.source + 1], line.source, 0, line);
-            return MixerResult::NoError;
-        case LineInfoQuery::LineId:
-        case LineInfoQuery::ComponentType:
-            for (std::uint32_t n = 0; n < lines_.size(); ++n) {
-                const BoundLine& bound = lines_[n];
-                const bool match = query == LineInfoQuery::LineId
-                                       ? bound.plan.id == line.lineId
-                                       : bound.plan.type == line.componentType;
-                if (match) {
-                    FillLine(bound, n == 0 ? 0 : n - 1, n == 0 ? sources : 0, line);
-                    return MixerResult::NoError;
-                }
-            }
-            return MixerResult::InvalidLine;
-    }
-    return MixerResult::InvalidFlag;
-}
-
-MixerResult AlsaMixerSession::LineControls(LineControlsQuery query,
-                                           MixerLineControls& request) const {
-    switch (query) {
-        case LineControlsQuery::All: {
-            const BoundLine* line = FindLine(request.lineId);
-            if (line == nullptr)
-                return MixerResult::InvalidLine;
-            if (request.controls.size() != line->plan.controls.size() || request.controls.empty()) {
-                return MixerResult::InvalidParam;
-            }
-            for (std::size_t i = 0; i < request.controls.size(); ++i)
-                FillControl(line->plan.controls[i], request.controls[i]);
-            return MixerResult::NoError;
-        }
-        case LineControlsQuery::OneById: {
-            if (request.controls.size() != 1)
-                return MixerResult::InvalidParam;
-            const std::optional<ControlRef> found = FindControl(request.controlId);
-            if (!found)
-                return MixerResult::InvalidControl;
-            request.lineId = found->line->plan.id;
-            FillControl(*found->control, request.controls[0]);
-            return MixerResult::NoError;
-        }
-        case LineControlsQuery::OneByType: {
-            if (request.controls.size() != 1)
-                return MixerResult::InvalidParam;
-            const BoundLine* line = FindLine(request.lineId);
-            if (line == nullptr)
-                return MixerResult::InvalidLine;
-            for (const ControlPlan& control : line->plan.controls) {
-                MixerControl filled;
-                FillControl(control, filled);
-                if (filled.controlType == request.controlType) {
-                    request.controls[0] = std::move(filled);
-                    return MixerResult::NoError;
-                }
-            }
-            return MixerResult::InvalidControl;
-        }
-    }
-    return MixerResult::InvalidFlag;
-}
-
-MixerResult AlsaMixerSession::CheckShape(const ControlRef& ref,
-                                         const MixerControlDetails& details) {
-    const bool channelsOk =
-        ref.control->uniform ? details.channels == 1
-                             : details.channels >= 1 && details.channels <= ref.line->plan.channels;
-    if (!channelsOk || details.multipleItems != 0 || details.details.size() < details.channels)
-        return MixerResult::InvalidParam;
-    return MixerResult::NoError;
-}
-
-MixerResult AlsaMixerSession::FindShaped(const MixerControlDetails& details,
-                                         std::optional<ControlRef>& found) const {
-    found = FindControl(details.controlId);
-    if (!found)
-        return MixerResult::InvalidControl;
-    return CheckShape(*found, details);
-}
-
-bool AlsaMixerSession::ReadLocked(const ControlRef& ref, std::vector<std::uint32_t>& values) const {
-    snd_mixer_elem_t* element = ref.line->element;
+bool AlsaMixerSession::ReadLocked(const BoundLine& line, const MixerControl& control,
+                                  std::vector<std::uint32_t>& values) const {
+    snd_mixer_elem_t* element = line.element;
     if (element == nullptr)
         return false;
     values.clear();
-    for (snd_mixer_selem_channel_id_t channel : ref.line->channels) {
-        if (ref.control->kind == ControlKind::Volume) {
+    for (snd_mixer_selem_channel_id_t channel : line.channels) {
+        if (control.controlType == ControlType::Volume) {
             long raw = 0;
             if (snd_mixer_selem_get_capture_volume(element, channel, &raw) < 0)
                 return false;
-            values.push_back(ToHostVolume(raw, ref.line->range));
+            values.push_back(ToHostVolume(raw, line.range));
         } else {
             int on = 0;
             if (snd_mixer_selem_get_capture_switch(element, channel, &on) < 0)
                 return false;
-            values.push_back(on != 0 ? 0u : 1u);  // muted when the switch is off
+            values.push_back(on != 0 ? 0U : 1U);  // muted when the switch is off
         }
     }
     return true;
 }
 
-MixerResult AlsaMixerSession::Details(ControlDetailsQuery query, MixerControlDetails& details) {
-    if (query == ControlDetailsQuery::ListText)
-        return MixerResult::NotSupported;
-    if (query != ControlDetailsQuery::Value)
-        return MixerResult::InvalidFlag;
-    std::optional<ControlRef> found;
-    if (MixerResult result = FindShaped(details, found); result != MixerResult::NoError)
-        return result;
+MixerResult AlsaMixerSession::Read(const ModelControl& at, std::vector<std::uint32_t>& values) {
     std::lock_guard lock(mutex_);
     CatchUpLocked();  // values changed elsewhere are read as they are now
-    std::vector<std::uint32_t> values;
-    if (lost_ || !ReadLocked(*found, values)) {
+    const BoundLine* line = BoundOf(at.line);
+    if (lost_ || line == nullptr || !ReadLocked(*line, *at.control, values))
         return MixerResult::NoDriver;  // the device has gone
-    }
-    // One channel on a non-uniform control reads the first channel.
-    for (std::uint32_t c = 0; c < details.channels; ++c)
-        details.details[c] = values[std::min<std::size_t>(c, values.size() - 1)];
+    // A uniform control shows its first channel.
+    values.resize(static_cast<std::size_t>(at.Shape().Count()), values.back());
     return MixerResult::NoError;
 }
 
-MixerResult AlsaMixerSession::SetDetails(ControlDetailsSet how,
-                                         const MixerControlDetails& details) {
-    if (how == ControlDetailsSet::Custom)
-        return MixerResult::NotSupported;
-    if (how != ControlDetailsSet::Value)
-        return MixerResult::InvalidFlag;
-    std::optional<ControlRef> found;
-    if (MixerResult result = FindShaped(details, found); result != MixerResult::NoError)
-        return result;
-    const std::uint32_t maximum = MaximumOf(found->control->kind);
-    for (std::uint32_t c = 0; c < details.channels; ++c) {
-        if (details.details[c] > maximum)
-            return MixerResult::InvalidValue;
-    }
+MixerResult AlsaMixerSession::Write(const ModelControl& at, std::span<const std::uint32_t> values,
+                                    std::uint32_t channels) {
     std::lock_guard lock(mutex_);
-    CatchUpLocked();  // an outside change before this one is announced as such
-    snd_mixer_elem_t* element = found->line->element;
-    if (lost_ || element == nullptr) {
+    CatchUpLocked();  // an outside change before this one is reported as such
+    const BoundLine* line = BoundOf(at.line);
+    if (lost_ || line == nullptr || line->element == nullptr)
         return MixerResult::NoDriver;
-    }
-    const bool volume = found->control->kind == ControlKind::Volume;
-    const std::vector<snd_mixer_selem_channel_id_t>& channels = found->line->channels;
-    // One channel sets every channel alike.
-    const std::size_t count = details.channels == 1 ? channels.size() : details.channels;
-    for (std::size_t c = 0; c < count && c < channels.size(); ++c) {
-        const std::uint32_t value = details.details[details.channels == 1 ? 0 : c];
-        const int err =
-            volume ? snd_mixer_selem_set_capture_volume(element, channels[c],
-                                                        ToElementValue(value, found->line->range))
-                   : snd_mixer_selem_set_capture_switch(element, channels[c], value == 0 ? 1 : 0);
-        if (err < 0) {
+    const bool volume = at.control->controlType == ControlType::Volume;
+    // A uniform control's one value goes to every channel of its element.
+    const std::size_t count = at.control->IsUniform() ? line->channels.size() : channels;
+    for (std::size_t c = 0; c < count && c < line->channels.size(); ++c) {
+        const std::uint32_t value = values[at.control->IsUniform() ? 0 : c];
+        const int err = volume
+                            ? snd_mixer_selem_set_capture_volume(line->element, line->channels[c],
+                                                                 ToElementValue(value, line->range))
+                            : snd_mixer_selem_set_capture_switch(line->element, line->channels[c],
+                                                                 value == 0 ? 1 : 0);
+        if (err < 0)
             return ToMixerResult(MapAlsaError(err, AlsaStep::Use));
-        }
     }
-    // A sound server does not echo a change to the handle that made it: announce it here,
-    // after taking in the new values so that a later echo is not announced twice.
+    // Takes the new values in, so that this session does not report its own change: the
+    // server sends none back to it, and MixerCore announces the write.
     RefreshLocked();
-    Post(MixerChange::Control, details.controlId);
     return MixerResult::NoError;
 }
 
@@ -376,24 +211,22 @@ std::vector<std::uint32_t> AlsaMixerSession::RefreshLocked() {
     std::vector<std::uint32_t> changed;
     std::vector<std::uint32_t> values;
     for (const BoundLine& line : lines_) {
-        for (const ControlPlan& control : line.plan.controls) {
-            if (!ReadLocked(ControlRef{&line, &control}, values))
+        for (const MixerControl& control : line.line->controls) {
+            if (!ReadLocked(line, control, values))
                 continue;
-            std::vector<std::uint32_t>& last = lastValues_[control.id];
+            std::vector<std::uint32_t>& last = lastValues_[control.controlId];
             if (last != values) {
                 last = values;
-                changed.push_back(control.id);
+                changed.push_back(control.controlId);
             }
         }
     }
     return changed;
 }
 
-void AlsaMixerSession::Post(MixerChange change, std::uint32_t id) {
-    if (sink_ == nullptr)
-        return;
-    notices_.Post(
-        [sink = sink_, handle = handle_, change, id] { sink->OnMixerChange(change, handle, id); });
+void AlsaMixerSession::Report(MixerChange change, std::uint32_t id) const {
+    if (report_)
+        report_(change, id);
 }
 
 std::size_t AlsaMixerSession::DescriptorsLocked(std::vector<pollfd>& fds) const {
@@ -423,7 +256,7 @@ bool AlsaMixerSession::HandleSignalledLocked(std::vector<pollfd>& fds, std::size
     // A sound server that stopped shows up here: POLLIN, then -EIO.
     lost_ = true;
     for (const BoundLine& line : lines_)
-        Post(MixerChange::Line, line.plan.id);
+        Report(MixerChange::Line, line.line->id);
     return false;
 }
 
@@ -437,7 +270,7 @@ void AlsaMixerSession::CatchUpLocked() {
     if (!HandleSignalledLocked(fds, count))
         return;
     for (std::uint32_t id : RefreshLocked())
-        Post(MixerChange::Control, id);
+        Report(MixerChange::Control, id);
 }
 
 void AlsaMixerSession::Watch(std::stop_token stop) {

@@ -16,10 +16,10 @@ class AlsaOutputHold final : public OutputDeviceHold {
   public:
     explicit AlsaOutputHold(PcmPtr pcm) : pcm_(std::move(pcm)) {}
 
-    // InvalParam for a level the host does not know; NoDriver when the device has gone.
-    MmResult SetCooperativeLevel(CooperativeLevel level) override;
-
   private:
+    // NoDriver when the device has gone.
+    MmResult ApplyCooperativeLevel(CooperativeLevel level) override;
+
     PcmPtr pcm_;
 };
 

@@ -126,7 +126,7 @@ MmResult ProbePcmCaps(const std::string& name, snd_pcm_stream_t stream, AlsaErro
     if (caps.formats != 0) {
         const PcmWaveFormat voice{kWaveFormatPcm, 1, 22050, 44100, 2, 16};
         PcmGeometry geometry;
-        if (ConfigurePcm(pcm.get(), *SettingsFor(voice), errors, geometry) != MmResult::NoError)
+        if (ConfigurePcm(pcm.get(), SettingsFor(voice), errors, geometry) != MmResult::NoError)
             caps.formats = 0;
     }
     return MmResult::NoError;

@@ -20,25 +20,12 @@ unsigned DeviceChannels(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, const PcmSettin
 
 }  // namespace
 
-std::optional<PcmSettings> SettingsFor(const PcmWaveFormat& format) {
-    if (format.formatTag != kWaveFormatPcm)
-        return std::nullopt;
-    if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
-        return std::nullopt;
-    if (format.channels == 0 || format.channels > kMaxWaveChannels)
-        return std::nullopt;
-    if (format.samplesPerSec < kMinWaveRate || format.samplesPerSec > kMaxWaveRate)
-        return std::nullopt;
-    const unsigned frameBytes = format.channels * format.bitsPerSample / 8u;
-    if (format.blockAlign != frameBytes ||
-        format.avgBytesPerSec != format.samplesPerSec * frameBytes) {
-        return std::nullopt;
-    }
+PcmSettings SettingsFor(const PcmWaveFormat& format) {
     PcmSettings settings;
     settings.sampleFormat = format.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
     settings.channels = format.channels;
     settings.rate = format.samplesPerSec;
-    settings.frameBytes = frameBytes;
+    settings.frameBytes = format.blockAlign;
     return settings;
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include "platform/alsa/alsa_error.h"
 #include "platform/audio/wave_format.h"
@@ -20,15 +19,9 @@ struct PcmSettings {
     unsigned frameBytes = 0;  // the wave format's block align
 };
 
-// The rates a wave device is asked for at all.
-inline constexpr std::uint32_t kMinWaveRate = 1000;
-inline constexpr std::uint32_t kMaxWaveRate = 192000;
-inline constexpr std::uint16_t kMaxWaveChannels = 2;
-
-// The settings for format: PCM of 8 (unsigned) or 16 (signed little-endian) bits, 1 or 2
-// channels, a rate within the bounds above, and a block align and byte rate that agree with
-// the rest. nullopt for anything else: a wave device refuses it as a bad format.
-std::optional<PcmSettings> SettingsFor(const PcmWaveFormat& format);
+// The settings for a format the wave core lets through (IsWaveFormatUsable): 8 bits are
+// unsigned, 16 bits signed little-endian.
+PcmSettings SettingsFor(const PcmWaveFormat& format);
 
 struct PcmGeometry {
     snd_pcm_uframes_t bufferFrames = 0;

@@ -98,19 +98,16 @@ MmResult AlsaPcmPump::Stop() {
 
 void AlsaPcmPump::Reset() {
     RestartDeviceLocked("resetting the device");
-    ForgetWrittenLocked();
-    position_ = 0;
-    played_ = 0;
 }
 
-std::uint64_t AlsaPcmPump::Position() {
+void AlsaPcmPump::CatchUp() {
     if (direction_ == PcmDirection::Capture) {
         // What the device holds already belongs to the position: fetch it into the buffer.
         if (stream_.Recording())
             CaptureLocked();
-        return position_;
+        return;
     }
-    return PlayedLocked();
+    ReportPlayedLocked();
 }
 
 void AlsaPcmPump::Wake() {
@@ -178,11 +175,6 @@ bool AlsaPcmPump::RestartDeviceLocked(const char* operation) {
         return false;
     }
     return true;
-}
-
-void AlsaPcmPump::ForgetWrittenLocked() {
-    written_.clear();
-    headOffset_ = 0;
 }
 
 }  // namespace zav::platform::alsa

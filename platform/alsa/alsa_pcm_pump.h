@@ -8,10 +8,10 @@
 // the PCM is made with the core's mutex held, so the device is never used by two threads at
 // once; only poll() runs without it.
 //
-// Positions are counted in bytes since open or the last reset: for capture, what the device
-// has put into buffers; for playback, what the device has played (written minus the delay the
-// device reports). A played buffer comes back once the device has played its last byte, so the
-// end-of-sound callback matches what is heard.
+// The stream's cursors keep the buffers and positions (wave_core.h); the pump reads into the
+// capture cursor and writes from the playback cursor, and reports as played what was written
+// minus the delay the device reports, so that a played buffer comes back, and the end-of-sound
+// callback is made, once the device has played its last byte.
 //
 // A device that fails and cannot be recovered (the sound server stops, a USB device is pulled:
 // -EIO, -ENODEV, or -EPIPE whose recovery fails) fails the stream: every buffer comes back
@@ -21,7 +21,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -49,7 +48,7 @@ class AlsaPcmPump final : public WavePump {
     MmResult Start() override;
     MmResult Stop() override;
     void Reset() override;
-    std::uint64_t Position() override;
+    void CatchUp() override;
     void Wake() override;
     void Shutdown() override;
 
@@ -77,12 +76,10 @@ class AlsaPcmPump final : public WavePump {
     // Looks at what a read or write (operation) gave; recovers from an error.
     DeviceStep TransferredLocked(snd_pcm_sframes_t result, const char* operation);
     void FailLocked(int error, const char* operation);
-    // Playback: the position the device has played up to, never moving back.
-    std::uint64_t PlayedLocked();
-    void CompletePlayedLocked();
+    // Playback: tells the stream how far the device has played (written minus its delay).
+    void ReportPlayedLocked();
     // Drops what the device holds and prepares it for a new start.
     bool RestartDeviceLocked(const char* operation);
-    void ForgetWrittenLocked();
 
     WaveStream& stream_;
     std::mutex& mutex_;  // the core's
@@ -94,11 +91,7 @@ class AlsaPcmPump final : public WavePump {
     std::condition_variable_any changed_;
     WakeEvent wake_;
     PcmPtr pcm_;
-    std::uint32_t headOffset_ = 0;  // playback: bytes written of the buffer after the written ones
-    std::deque<std::uint64_t> written_;  // playback: where each written, unheard buffer ends
     std::vector<std::uint8_t> scratch_;  // capture: where samples go while no buffer waits
-    std::uint64_t position_ = 0;         // capture: recorded; playback: written
-    std::uint64_t played_ = 0;           // playback
     int recoveries_ = 0;                 // recoveries since the last successful transfer
     std::vector<pollfd> pollFds_;        // the device thread's
     std::jthread thread_;                // last: starts once everything above exists

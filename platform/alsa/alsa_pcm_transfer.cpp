@@ -3,6 +3,7 @@
 // core's mutex held, mostly on the device thread.
 
 #include <algorithm>
+#include <span>
 
 #include "platform/alsa/alsa_pcm_pump.h"
 
@@ -36,17 +37,13 @@ void AlsaPcmPump::CaptureLocked() {
                 continue;
             return;
         }
-        std::uint8_t* target = scratch_.data();
+        // No buffer waiting: the samples are read into scratch_ and lost, as on the host.
+        const std::span<std::uint8_t> room = stream_.CaptureRoom();
+        std::uint8_t* target = room.empty() ? scratch_.data() : room.data();
         snd_pcm_uframes_t frames = scratch_.size() / deviceFrameBytes;
-        WaveHeader* header = stream_.Front();
-        if (header != nullptr) {
-            const std::uint32_t room = (header->bufferLength - header->bytesRecorded) / frameBytes;
-            if (room == 0) {
-                stream_.ReturnFront();  // too short for a single frame: full as it is
-                continue;
-            }
-            target = header->data + header->bytesRecorded;
-            frames = averaging ? std::min<snd_pcm_uframes_t>(room, frames) : room;
+        if (!room.empty()) {
+            const snd_pcm_uframes_t roomFrames = room.size() / frameBytes;
+            frames = averaging ? std::min(roomFrames, frames) : roomFrames;
         }
         frames = std::min(frames, static_cast<snd_pcm_uframes_t>(avail));
         const snd_pcm_sframes_t got =
@@ -57,70 +54,55 @@ void AlsaPcmPump::CaptureLocked() {
                 continue;
             return;
         }
-        if (header == nullptr)
-            continue;  // no buffer waiting: the samples are lost, as on the host
+        if (room.empty())
+            continue;
         if (averaging) {
             AverageChannels(scratch_.data(), target, static_cast<std::size_t>(got),
                             settings_.sampleFormat);
         }
-        const auto bytes = static_cast<std::uint32_t>(got) * frameBytes;
-        header->bytesRecorded += bytes;
-        position_ += bytes;
-        if (header->bufferLength - header->bytesRecorded < frameBytes)
-            stream_.ReturnFront();
+        stream_.Captured(static_cast<std::uint32_t>(got) * frameBytes);
     }
 }
 
 void AlsaPcmPump::PlaybackLocked() {
     snd_pcm_t* pcm = pcm_.get();
     const unsigned frameBytes = settings_.frameBytes;
-    // The first written_.size() buffers of the stream are written whole; the next one is being
-    // written from headOffset_.
-    while (!Failed() && written_.size() < stream_.QueuedCount()) {
+    while (!Failed()) {
+        const std::span<const std::uint8_t> unwritten = stream_.Unwritten();
+        if (unwritten.empty())
+            break;
         snd_pcm_sframes_t avail = 0;
         if (const DeviceStep step = AvailableLocked(avail); step != DeviceStep::Proceed) {
             if (step == DeviceStep::Retry)
                 continue;
             break;
         }
-        WaveHeader* header = stream_.Queued(written_.size());
-        if (header == nullptr)
+        const auto frames = std::min(static_cast<snd_pcm_uframes_t>(unwritten.size() / frameBytes),
+                                     static_cast<snd_pcm_uframes_t>(avail));
+        const snd_pcm_sframes_t put = snd_pcm_writei(pcm, unwritten.data(), frames);
+        if (const DeviceStep step = TransferredLocked(put, "snd_pcm_writei");
+            step != DeviceStep::Proceed) {
+            if (step == DeviceStep::Retry)
+                continue;
             break;
-        const std::uint32_t left = (header->bufferLength - headOffset_) / frameBytes;
-        if (left > 0) {
-            const auto frames = std::min(static_cast<snd_pcm_uframes_t>(left),
-                                         static_cast<snd_pcm_uframes_t>(avail));
-            const snd_pcm_sframes_t put = snd_pcm_writei(pcm, header->data + headOffset_, frames);
-            if (const DeviceStep step = TransferredLocked(put, "snd_pcm_writei");
-                step != DeviceStep::Proceed) {
-                if (step == DeviceStep::Retry)
-                    continue;
-                break;
-            }
-            const auto bytes = static_cast<std::uint32_t>(put) * frameBytes;
-            headOffset_ += bytes;
-            position_ += bytes;
-            if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
-                if (int err = snd_pcm_start(pcm); err < 0) {
-                    if (!RecoverLocked(err, "snd_pcm_start"))
-                        return;
-                }
-            }
         }
-        if (header->bufferLength - headOffset_ < frameBytes) {
-            written_.push_back(position_);
-            headOffset_ = 0;
+        stream_.Wrote(static_cast<std::uint32_t>(put) * frameBytes);
+        if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
+            if (int err = snd_pcm_start(pcm); err < 0) {
+                if (!RecoverLocked(err, "snd_pcm_start"))
+                    return;
+            }
         }
     }
     if (!Failed())
-        CompletePlayedLocked();
+        ReportPlayedLocked();
 }
 
-std::uint64_t AlsaPcmPump::PlayedLocked() {
+void AlsaPcmPump::ReportPlayedLocked() {
     snd_pcm_t* pcm = pcm_.get();
-    if (pcm == nullptr || Failed())
-        return played_;
-    const std::uint64_t frameBytes = settings_.frameBytes;
+    if (pcm == nullptr || stream_.WrittenBytes() == stream_.Position())
+        return;
+    const std::uint64_t written = stream_.WrittenBytes();
     snd_pcm_sframes_t delay = 0;
     const snd_pcm_state_t state = snd_pcm_state(pcm);
     if (state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_PREPARED ||
@@ -129,25 +111,15 @@ std::uint64_t AlsaPcmPump::PlayedLocked() {
             // An underrun means the device has played everything; anything else leaves the
             // position where it was until the device answers again.
             if (err != -EPIPE)
-                return played_;
+                return;
             delay = 0;
         }
     }
     // An underrun (XRUN) has played everything as well; delay stays 0.
     const std::uint64_t pending = std::min<std::uint64_t>(
-        static_cast<std::uint64_t>(std::max<snd_pcm_sframes_t>(delay, 0)) * frameBytes, position_);
-    played_ = std::max(played_, position_ - pending);
-    return played_;
-}
-
-void AlsaPcmPump::CompletePlayedLocked() {
-    if (written_.empty())
-        return;
-    const std::uint64_t played = PlayedLocked();
-    while (!written_.empty() && written_.front() <= played) {
-        written_.pop_front();
-        stream_.ReturnFront();
-    }
+        static_cast<std::uint64_t>(std::max<snd_pcm_sframes_t>(delay, 0)) * settings_.frameBytes,
+        written);
+    stream_.Played(written - pending);
 }
 
 AlsaPcmPump::DeviceStep AlsaPcmPump::AvailableLocked(snd_pcm_sframes_t& avail) {
@@ -179,8 +151,7 @@ bool AlsaPcmPump::RecoverLocked(int error, const char* operation) {
     }
     if (error == -EPIPE && direction_ == PcmDirection::Playback) {
         // An underrun: whatever was written has been played.
-        played_ = position_;
-        CompletePlayedLocked();
+        stream_.Played(stream_.WrittenBytes());
     }
     snd_pcm_t* pcm = pcm_.get();
     if (int err = snd_pcm_recover(pcm, error, 1); err < 0) {
@@ -200,7 +171,6 @@ void AlsaPcmPump::FailLocked(int error, const char* operation) {
     // Later calls answer NoDriver; its error text tells what happened.
     errors_.RecordLostDevice(stream_.Handle(), error, operation);
     snd_pcm_drop(pcm_.get());
-    ForgetWrittenLocked();
     stream_.Fail();
 }
 

@@ -1,6 +1,5 @@
 #include "platform/alsa/alsa_wave_devices.h"
 
-#include <optional>
 #include <utility>
 
 #include "platform/audio/wave_caps.h"
@@ -68,9 +67,7 @@ MmResult AlsaWaveDevices::DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& cap
 
 MmResult AlsaWaveDevices::OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format,
                                      WaveStream& stream, std::unique_ptr<WavePump>& pump) {
-    const std::optional<PcmSettings> settings = SettingsFor(format);
-    if (!settings)
-        return MmResult::WaveBadFormat;
+    const PcmSettings settings = SettingsFor(format);
     AlsaPcmDevice device;
     if (!FindDevice(deviceId == kWaveMapper ? 0 : deviceId, device))
         return MmResult::BadDeviceId;
@@ -83,11 +80,11 @@ MmResult AlsaWaveDevices::OpenDevice(std::uint32_t deviceId, const PcmWaveFormat
     }
     PcmPtr pcm(opened);
     PcmGeometry geometry;
-    if (MmResult configured = ConfigurePcm(pcm.get(), *settings, errors_, geometry);
+    if (MmResult configured = ConfigurePcm(pcm.get(), settings, errors_, geometry);
         configured != MmResult::NoError) {
         return configured;
     }
-    pump = std::make_unique<AlsaPcmPump>(stream, std::move(pcm), *settings, geometry, errors_);
+    pump = std::make_unique<AlsaPcmPump>(stream, std::move(pcm), settings, geometry, errors_);
     return MmResult::NoError;
 }
 

@@ -28,8 +28,8 @@ class AlsaWaveDevices final : public WaveDevices {
     // Lists the devices afresh, for the next CountDevices to use too, and gives their number.
     std::uint32_t ListForFirstCount();
     MmResult DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) override;
-    // WaveBadFormat for a format no wave device takes or that the device refuses, BadDeviceId
-    // without such a device; ALSA's failures as the error log maps them.
+    // WaveBadFormat for a format the device refuses, BadDeviceId without such a device; ALSA's
+    // failures as the error log maps them.
     MmResult OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format, WaveStream& stream,
                         std::unique_ptr<WavePump>& pump) override;
     // The result's text with the detail the error log keeps.

@@ -25,7 +25,21 @@ class OutputDeviceHold {
     virtual ~OutputDeviceHold() = default;
 
     // The second step of creating a usable hold; failure means output is not usable.
-    virtual MmResult SetCooperativeLevel(CooperativeLevel level) = 0;
+    // InvalParam for a level the host does not know, before the backend is asked.
+    MmResult SetCooperativeLevel(CooperativeLevel level) {
+        switch (level) {
+            case CooperativeLevel::Normal:
+            case CooperativeLevel::Priority:
+            case CooperativeLevel::Exclusive:
+            case CooperativeLevel::WritePrimary:
+                return ApplyCooperativeLevel(level);
+        }
+        return MmResult::InvalParam;
+    }
+
+  protected:
+    // The backend's part of SetCooperativeLevel, for a level the host knows.
+    virtual MmResult ApplyCooperativeLevel(CooperativeLevel level) = 0;
 };
 
 }  // namespace zav::platform

@@ -1,6 +1,8 @@
 #include "platform/audio/wave_core.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "platform/audio/device_callback.h"
@@ -90,6 +92,100 @@ void WaveStream::Fail() {
         return;
     state_ = StreamState::Failed;
     ReturnAll();
+}
+
+void WaveStream::RestartCursors() {
+    for (Held& held : queue_) {
+        held.writtenBytes = 0;
+        held.writtenWhole = false;
+        held.end = 0;
+    }
+    captured_ = 0;
+    written_ = 0;
+    played_ = 0;
+}
+
+// ---- the capture cursor ----
+
+std::span<std::uint8_t> WaveStream::CaptureRoom() {
+    const std::uint32_t frame = format_.blockAlign;
+    while (WaveHeader* header = Front()) {
+        const std::uint32_t room = (header->bufferLength - header->bytesRecorded) / frame * frame;
+        if (room > 0)
+            return {header->data + header->bytesRecorded, room};
+        ReturnFront();  // too short for a single frame: full as it is
+    }
+    return {};
+}
+
+void WaveStream::Captured(std::uint32_t bytes) {
+    WaveHeader* header = Front();
+    if (header == nullptr)
+        return;
+    header->bytesRecorded += bytes;
+    captured_ += bytes;
+    if (header->bufferLength - header->bytesRecorded < format_.blockAlign)
+        ReturnFront();
+}
+
+std::size_t WaveStream::Capture(std::span<const std::uint8_t> bytes) {
+    const std::uint32_t frame = format_.blockAlign;
+    std::size_t taken = 0;
+    while (bytes.size() - taken >= frame) {
+        const std::span<std::uint8_t> room = CaptureRoom();
+        if (room.empty())
+            break;  // no buffer waiting: the rest is lost
+        const std::size_t count = std::min(room.size(), (bytes.size() - taken) / frame * frame);
+        std::memcpy(room.data(), bytes.data() + taken, count);
+        Captured(static_cast<std::uint32_t>(count));
+        taken += count;
+    }
+    return taken;
+}
+
+// ---- the playback cursor ----
+
+WaveStream::Held* WaveStream::Writing() {
+    const std::uint32_t frame = format_.blockAlign;
+    for (std::size_t index = 0; Queued(index) != nullptr; ++index) {
+        Held& held = queue_[index];
+        if (held.writtenWhole)
+            continue;
+        if (held.length - held.writtenBytes >= frame)
+            return &held;
+        // Nothing (more) of it can be played: it ends where the writing stands.
+        held.writtenWhole = true;
+        held.end = written_;
+    }
+    return nullptr;
+}
+
+std::span<const std::uint8_t> WaveStream::Unwritten() {
+    const Held* held = Writing();
+    if (held == nullptr)
+        return {};
+    const std::uint32_t frame = format_.blockAlign;
+    return {held->data + held->writtenBytes, (held->length - held->writtenBytes) / frame * frame};
+}
+
+void WaveStream::Wrote(std::uint32_t bytes) {
+    Held* held = Writing();
+    if (held == nullptr)
+        return;
+    held->writtenBytes += bytes;
+    written_ += bytes;
+    if (held->length - held->writtenBytes < format_.blockAlign) {
+        held->writtenWhole = true;
+        held->end = written_;
+    }
+}
+
+void WaveStream::Played(std::uint64_t position) {
+    played_ = std::max(played_, std::min(position, written_));
+    // A buffer of less than a frame is written whole as soon as the one before it.
+    Writing();
+    while (Front() != nullptr && queue_.front().writtenWhole && queue_.front().end <= played_)
+        ReturnFront();
 }
 
 // ---- the typed interfaces ----
@@ -412,6 +508,8 @@ MmResult WaveCore::Open(WaveDirection direction, std::uint32_t& handle, std::uin
         entered != MmResult::NoError) {
         return entered;
     }
+    if (!IsWaveFormatUsable(format))
+        return MmResult::WaveBadFormat;
     const std::uint32_t opening = nextHandle_;
     auto stream = std::unique_ptr<WaveStream>(
         new WaveStream(*this, direction, opening, format, std::move(notify)));
@@ -540,6 +638,7 @@ MmResult WaveCore::Reset(WaveDirection direction, std::uint32_t handle) {
         stream->pump_->Reset();
         if (stream->state_ == StreamState::Started)
             stream->state_ = StreamState::Open;
+        stream->RestartCursors();
     }
     stream->ReturnAll();
     stream->pump_->Wake();
@@ -554,7 +653,9 @@ MmResult WaveCore::GetPosition(WaveDirection direction, std::uint32_t handle,
         entered != MmResult::NoError) {
         return entered;
     }
-    bytes = static_cast<std::uint32_t>(stream->pump_->Position());
+    if (stream->state_ != StreamState::Failed)
+        stream->pump_->CatchUp();
+    bytes = static_cast<std::uint32_t>(stream->Position());
     return stream->state_ == StreamState::Failed ? MmResult::NoDriver : MmResult::NoError;
 }
 

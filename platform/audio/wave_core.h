@@ -6,8 +6,14 @@
 // refusal of wave calls made inside a callback, and Close's order: every callback still due,
 // then the close notice, then the device goes.
 //
+// The core also checks every format before a device sees it (IsWaveFormatUsable), and keeps,
+// per stream, a capture cursor and a playback cursor (see WaveStream): whole frames only, a
+// buffer handed back once less than a frame fits, and a played buffer handed back once the
+// device has played its last byte.
+//
 // A backend supplies, per direction, its list of devices and, per open device, a pump: the
-// small part that moves samples between the queued buffers and the device (see WavePump).
+// small part that moves bytes between the cursors and the device and reports how far the
+// device has played (see WavePump).
 //
 // Rule breaches (a wave call inside a callback, a call on a handle that is not open, a buffer
 // queued unprepared or twice, a queued buffer unprepared or changed behind the device's back,
@@ -31,6 +37,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -62,6 +69,7 @@ enum class WaveCall : std::uint8_t {
     Close,
     GetErrorText,
 };
+inline constexpr std::size_t kWaveCallCount = static_cast<std::size_t>(WaveCall::GetErrorText) + 1;
 
 // The host's name of a call ("waveInAddBuffer"), for messages.
 std::string_view WaveCallName(WaveDirection direction, WaveCall call);
@@ -93,15 +101,17 @@ class WavePump {
   public:
     virtual ~WavePump() = default;
 
-    // Input only: the device starts recording into the queued buffers, or stops. After Stop the
-    // core returns the buffer being filled when it holds anything.
+    // Input only: the device starts recording into the queued buffers, or stops. Stop puts what
+    // the device has recorded so far into the buffers; the core then returns the buffer being
+    // filled when it holds anything.
     virtual MmResult Start() { return MmResult::NotSupported; }
     virtual MmResult Stop() { return MmResult::NotSupported; }
-    // The device drops what it holds and its position starts again at 0; the core then
-    // returns every queued buffer.
+    // The device drops what it holds; the core then starts the stream's position again at 0
+    // and returns every queued buffer.
     virtual void Reset() = 0;
-    // Bytes recorded or played since open or the last reset.
-    virtual std::uint64_t Position() = 0;
+    // GetPosition is about to answer from the stream's cursors: a pump that learns only when it
+    // asks what the device has recorded or played reports it now (Capture..., Played).
+    virtual void CatchUp() {}
     // The stream has news for the device: a buffer was queued, the stream started or closes.
     virtual void Wake() {}
     // The stream is closed and its last callback made: end the device's threads and release
@@ -119,8 +129,9 @@ class WaveDevices {
     // BadDeviceId for a number beyond the list. Called without the core's mutex.
     virtual MmResult DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) = 0;
     // Opens deviceId (kWaveMapper: the backend's choice) for format and makes the pump that
-    // drives stream. Called with the core's mutex held; the pump may start threads that take
-    // it. On failure pump stays empty.
+    // drives stream. format has passed IsWaveFormatUsable: the backend only says whether the
+    // device takes it (WaveBadFormat when not). Called with the core's mutex held; the pump may
+    // start threads that take it. On failure pump stays empty.
     virtual MmResult OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format,
                                 WaveStream& stream, std::unique_ptr<WavePump>& pump) = 0;
     // The text of a result (default: WaveResultText). Called without the core's mutex.
@@ -129,8 +140,9 @@ class WaveDevices {
 
 class WaveCore;
 
-// An open stream as its pump sees it: the buffers the device holds, oldest first.
-// Every member is called with the core's mutex held.
+// An open stream as its pump sees it: the buffers the device holds, oldest first, and the
+// cursors that move bytes between them and the device. Every member is called with the core's
+// mutex held.
 class WaveStream {
   public:
     WaveDirection Direction() const { return direction_; }
@@ -152,12 +164,43 @@ class WaveStream {
     // that need the device answer NoDriver.
     void Fail();
 
+    // ---- capture cursor (input) ----
+    // The free room of the buffer being filled, in whole frames; a buffer with less than a
+    // frame of room left is handed back first. Empty when no buffer is queued.
+    std::span<std::uint8_t> CaptureRoom();
+    // bytes (whole frames) were recorded at the start of CaptureRoom(): they join the position,
+    // and the buffer comes back once less than a frame fits.
+    void Captured(std::uint32_t bytes);
+    // Copies recorded bytes into the buffers, whole frames only; what finds no buffer is lost,
+    // as on the host. Returns the bytes that found one.
+    std::size_t Capture(std::span<const std::uint8_t> bytes);
+
+    // ---- playback cursor (output) ----
+    // What is left to write of the oldest buffer not yet written whole, in whole frames (a
+    // trailing part of a frame is never played). Empty when every buffer is written.
+    std::span<const std::uint8_t> Unwritten();
+    // bytes of Unwritten() went to the device.
+    void Wrote(std::uint32_t bytes);
+    // Bytes written since open or the last reset.
+    std::uint64_t WrittenBytes() const { return written_; }
+    // The device has played up to position (bytes since open or the last reset; a smaller
+    // number than before is ignored, a larger one than written is cut to it): every buffer
+    // whose last byte has played comes back.
+    void Played(std::uint64_t position);
+
+    // Bytes recorded (input) or played (output) since open or the last reset: what GetPosition
+    // answers.
+    std::uint64_t Position() const { return direction_ == WaveDirection::In ? captured_ : played_; }
+
   private:
     friend class WaveCore;
     struct Held {
         WaveHeader* header = nullptr;
         std::uint8_t* data = nullptr;  // as queued, to notice a header changed behind our back
         std::uint32_t length = 0;
+        std::uint32_t writtenBytes = 0;  // output: bytes of it written so far
+        bool writtenWhole = false;       // output: written up to its last whole frame
+        std::uint64_t end = 0;           // output, once written whole: WrittenBytes() after it
     };
     using Notify =
         std::function<void(std::uint32_t handle, WaveMessage message, WaveHeader* header)>;
@@ -166,6 +209,10 @@ class WaveStream {
                const PcmWaveFormat& format, Notify notify);
     bool Intact(const Held& held) const;
     void ReturnAll();
+    // The held buffer being written, or null when every buffer is written whole.
+    Held* Writing();
+    // The cursors start again: nothing recorded, written or played.
+    void RestartCursors();
 
     WaveCore& core_;
     const WaveDirection direction_;
@@ -174,6 +221,9 @@ class WaveStream {
     const Notify notify_;
     StreamState state_ = StreamState::Open;
     std::deque<Held> queue_;
+    std::uint64_t captured_ = 0;  // input: bytes recorded since open or reset
+    std::uint64_t written_ = 0;   // output: bytes written since open or reset
+    std::uint64_t played_ = 0;    // output: bytes played since open or reset
     std::unique_ptr<WavePump> pump_;
 };
 

@@ -20,6 +20,29 @@ struct PcmWaveFormat {
 };
 static_assert(sizeof(PcmWaveFormat) == 16);
 
+// The formats a wave device is asked for at all.
+inline constexpr std::uint32_t kMinWaveRate = 1000;
+inline constexpr std::uint32_t kMaxWaveRate = 192000;
+inline constexpr std::uint16_t kMaxWaveChannels = 2;
+
+// The host's rule for a wave format, checked by the wave core before any device sees it: PCM of
+// 8 or 16 bits, 1 or 2 channels, kMinWaveRate to kMaxWaveRate samples per second, a block align
+// of one frame (channels x bits / 8) and a byte rate of rate x block align. A wave device
+// refuses anything else as a bad format.
+constexpr bool IsWaveFormatUsable(const PcmWaveFormat& format) {
+    if (format.formatTag != kWaveFormatPcm)
+        return false;
+    if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
+        return false;
+    if (format.channels == 0 || format.channels > kMaxWaveChannels)
+        return false;
+    if (format.samplesPerSec < kMinWaveRate || format.samplesPerSec > kMaxWaveRate)
+        return false;
+    const std::uint32_t frameBytes = format.channels * format.bitsPerSample / 8u;
+    return format.blockAlign == frameBytes &&
+           format.avgBytesPerSec == format.samplesPerSec * frameBytes;
+}
+
 // Flags of a wave buffer (the host's WHDR_* bits).
 enum WaveHeaderFlag : std::uint32_t {
     kWaveHeaderDone = 0x01,

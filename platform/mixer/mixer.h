@@ -26,7 +26,8 @@ class MixerNotificationSink {
     // A line's state or a control's value changed; id is the line id or the control id.
     // Called on: the dialog thread, from a task the backend posted. It is never called for a
     // handle that has been closed, even when the change happened before Close, so the sink may
-    // be destroyed once its mixer is closed. It may call back into the Mixer.
+    // be destroyed once its mixer is closed. It may call back into the Mixer. Each change is
+    // announced once, also where the system reports a change made through the mixer itself.
     virtual void OnMixerChange(MixerChange change, MixerHandle mixer, std::uint32_t id) = 0;
 };
 

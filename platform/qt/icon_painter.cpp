@@ -1,5 +1,6 @@
 #include "platform/qt/icon_painter.h"
 
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -15,7 +16,7 @@ QColor ToColor(std::uint32_t argb) {
 
 QPen StrokePen(const IconShape& shape) {
     QPen pen(ToColor(shape.argb), static_cast<qreal>(shape.penWidth));
-    pen.setCapStyle(Qt::RoundCap);
+    pen.setCapStyle(shape.flatEnds ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;
 }
@@ -52,13 +53,24 @@ void PaintShape(const IconShape& shape, QPainter& painter) {
             painter.setPen(StrokePen(shape));
             painter.drawLine(QPointF(shape.x1, shape.y1), QPointF(shape.x2, shape.y2));
             break;
-        case IconShapeKind::RoundRect:
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(ToColor(shape.argb));
-            painter.drawRoundedRect(
-                QRectF(QPointF(shape.x1, shape.y1), QPointF(shape.x2, shape.y2)), shape.radius,
-                shape.radius);
+        case IconShapeKind::RoundRect: {
+            const QRectF box(QPointF(shape.x1, shape.y1), QPointF(shape.x2, shape.y2));
+            if (shape.penWidth > 0) {
+                painter.setPen(QPen(ToColor(shape.edgeArgb), static_cast<qreal>(shape.penWidth)));
+            } else {
+                painter.setPen(Qt::NoPen);
+            }
+            if (shape.argbBottom != 0) {
+                QLinearGradient shade(box.topLeft(), box.bottomLeft());
+                shade.setColorAt(0.0, ToColor(shape.argb));
+                shade.setColorAt(1.0, ToColor(shape.argbBottom));
+                painter.setBrush(shade);
+            } else {
+                painter.setBrush(ToColor(shape.argb));
+            }
+            painter.drawRoundedRect(box, shape.radius, shape.radius);
             break;
+        }
         case IconShapeKind::Triangle: {
             painter.setPen(Qt::NoPen);
             painter.setBrush(ToColor(shape.argb));
@@ -72,6 +84,11 @@ void PaintShape(const IconShape& shape, QPainter& painter) {
 
 }  // namespace
 
+void PaintShapes(std::span<const IconShape> shapes, QPainter& painter) {
+    for (const IconShape& shape : shapes)
+        PaintShape(shape, painter);
+}
+
 void PaintIcon(const IconDrawing& icon, QPainter& painter, const QRectF& target) {
     if (icon.canvasSize <= 0)
         return;
@@ -79,8 +96,7 @@ void PaintIcon(const IconDrawing& icon, QPainter& painter, const QRectF& target)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(target.topLeft());
     painter.scale(target.width() / icon.canvasSize, target.height() / icon.canvasSize);
-    for (const IconShape& shape : icon.shapes)
-        PaintShape(shape, painter);
+    PaintShapes(icon.shapes, painter);
     painter.restore();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <span>
 
 #include "platform/ui/icon_drawing.h"
 
@@ -14,6 +15,8 @@ class QRectF;
 
 namespace zav::platform::qt {
 
+// Draws shapes in the painter's own coordinates, smoothed when the painter is set to.
+void PaintShapes(std::span<const IconShape> shapes, QPainter& painter);
 // Draws the icon's shapes scaled into target.
 void PaintIcon(const IconDrawing& icon, QPainter& painter, const QRectF& target);
 // The icon on a transparent square of size pixels.

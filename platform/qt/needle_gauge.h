@@ -1,17 +1,15 @@
 #pragma once
-// The level gauge of VoxGauge's dialog: a dial whose needle shows a value from 0 (the "Too
-// Quiet" end, lower left) to 15 (the "Too Loud" end, lower right), with a green zone around the
-// top where the voice is just right. The labels stand around it as separate controls.
+// The level gauge of VoxGauge's dialog (see platform/ui/needle_dial.h for the dial, its face
+// and the glide). The labels stand around it as separate controls.
 //
-// The needle glides to a new value over a short moment instead of jumping, so that a level
-// that changes ten times a second reads calmly; value() is always the value last set, and it is
-// the level assistive tools read. It takes the focus when the dialog gives it a tab stop, and
-// then shows a focus frame.
+// The needle glides to a new value, so that a level that changes ten times a second reads
+// calmly; value() is always the value last set, and it is the level assistive tools read. It takes
+// the focus when the dialog gives it a tab stop, and then shows a focus frame.
 //
 // Drawing is kept cheap because the needle moves every tick: the face (card, zones, ticks, the
 // just-right mark) is drawn once per size and device pixel ratio into a cached pixmap, and each
 // frame draws only that pixmap, the needle, its shadow and the hub. The glide advances on a
-// timer at about 33 frames a second, which is smooth for a 120 ms glide, and a step that leaves
+// timer every kNeedleGlideFrameMs, and a step that leaves
 // the needle's tip on the same device pixel repaints nothing; a step that moves it repaints only
 // the needle's old and new area.
 //
@@ -25,6 +23,7 @@
 #include <QWidget>
 
 #include "platform/qt/level_display.h"
+#include "platform/ui/needle_dial.h"
 
 namespace zav::platform::qt {
 
@@ -66,9 +65,5 @@ class NeedleGauge : public QWidget, public LevelDisplay {
     QElapsedTimer glideClock_;
     QPixmap face_;  // empty until first painted, redrawn when the size or pixel ratio changes
 };
-
-// The needle's angle for a position in value units, in degrees counter-clockwise from three
-// o'clock: 150 at 0, 90 (straight up) at 7.5, 30 at 15.
-double NeedleAngleDegrees(double position);
 
 }  // namespace zav::platform::qt

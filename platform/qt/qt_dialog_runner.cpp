@@ -30,20 +30,18 @@ int QtDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handle
     const RunningEntry entry(running_, &window);
     MarkStartPhase("window built");
 
-    if (handler.OnCreate(window) == -1) {
-        handler.OnDestroy();
+    DialogSession& session = window.Session();
+    if (!session.Create())
         return -1;
-    }
     MarkStartPhase("dialog created");
-    const bool focusFirst = handler.OnInitDialog();
+    const int firstFocus = session.Init();
     MarkStartPhase("dialog started (device checks, mixer, capture)");
-    if (focusFirst)
-        window.FocusFirstTabStop();
-    if (observer_ && !window.EndResult())
+    window.FocusAsFirst(firstFocus);
+    if (observer_ && !session.Ended())
         observer_(window);
     ReportFirstPaintWhenAsked(window);
     const int result = window.RunModalLoop();
-    handler.OnDestroy();
+    session.Destroy();
     return result;
 }
 

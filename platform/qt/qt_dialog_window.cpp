@@ -57,7 +57,7 @@ bool IsLabel(ControlKind kind) {
 }  // namespace
 
 QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, DialogHandler& handler, QWidget* owner)
-    : QDialog(owner), dialog_(dialog), handler_(handler), boxes_(this) {
+    : QDialog(owner), dialog_(dialog), session_(dialog, handler, *this), boxes_(this) {
     InstallAccessibleInterfaces();
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -145,7 +145,7 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
             }
             button->setDefault(control.kind == ControlKind::DefaultPushButton);
             const int id = control.id;
-            connect(button, &QPushButton::clicked, this, [this, id] { OnButtonClicked(id); });
+            connect(button, &QPushButton::clicked, this, [this, id] { session_.Command(id); });
             return button;
         }
         case ControlKind::StaticLeft:
@@ -179,15 +179,8 @@ QWidget* QtDialogWindow::BuildControl(const ControlTemplate& control) {
             auto* bar = new TrackBar(vertical ? Qt::Vertical : Qt::Horizontal,
                                      (control.style & kStyleTicksBothSides) != 0, this);
             const int id = control.id;
-            connect(bar, &TrackBar::UserScrolled, this, [this, id, vertical](ScrollCode code) {
-                if (endResult_)
-                    return;
-                if (vertical) {
-                    handler_.OnVScroll(id, code);
-                } else {
-                    handler_.OnHScroll(id, code);
-                }
-            });
+            connect(bar, &TrackBar::UserScrolled, this,
+                    [this, id](ScrollCode code) { session_.Scroll(id, code); });
             return bar;
         }
         case ControlKind::Gauge:
@@ -317,7 +310,7 @@ void QtDialogWindow::AddSystemMenuItem(std::uint32_t commandId, std::string_view
 }
 
 void QtDialogWindow::EndDialog(int result) {
-    endResult_ = result;
+    session_.End(result);
     if (inModalLoop_)
         QDialog::done(result);
 }
@@ -341,62 +334,40 @@ bool QtDialogWindow::KillTimer(std::uint32_t id) {
 void QtDialogWindow::timerEvent(QTimerEvent* event) {
     for (const auto& [id, qtId] : timers_) {
         if (qtId == event->timerId()) {
-            handler_.OnTimer(id);
+            session_.Timer(id);
             return;
         }
     }
     QDialog::timerEvent(event);
 }
 
-void QtDialogWindow::FocusFirstTabStop() {
-    for (const ControlTemplate& control : dialog_.controls) {
-        if ((control.style & kStyleTabStop) == 0 || control.id == kIdStatic)
-            continue;
-        QWidget* widget = ControlWidget(control.id);
-        if (widget != nullptr && widget->isEnabled()) {
-            widget->setFocus(Qt::TabFocusReason);
-            return;
-        }
-    }
+void QtDialogWindow::FocusAsFirst(int id) {
+    if (QWidget* widget = ControlWidget(id))
+        widget->setFocus(Qt::TabFocusReason);
 }
 
 int QtDialogWindow::RunModalLoop() {
-    if (!endResult_) {
+    if (!session_.Ended()) {
         inModalLoop_ = true;
         exec();
         inModalLoop_ = false;
     }
-    return endResult_.value_or(kIdCancel);
-}
-
-void QtDialogWindow::OnButtonClicked(int id) {
-    if (endResult_)
-        return;
-    if (id == kIdOk) {
-        handler_.OnOK();
-    } else if (id == kIdCancel) {
-        handler_.OnCancel();
-    } else {
-        handler_.OnCommand(id);
-    }
+    return session_.Result().value_or(kIdCancel);
 }
 
 void QtDialogWindow::accept() {
-    if (!endResult_)
-        handler_.OnOK();
+    session_.Command(kIdOk);
 }
 
 void QtDialogWindow::reject() {
     // Esc.
-    if (!endResult_)
-        handler_.OnCancel();
+    session_.Command(kIdCancel);
 }
 
 void QtDialogWindow::closeEvent(QCloseEvent* event) {
     // The close box is the window command Close; the handler may keep the window open.
-    if (!endResult_)
-        OnSystemCommand(kSysCommandClose);
-    if (endResult_) {
+    OnSystemCommand(kSysCommandClose);
+    if (session_.Ended()) {
         event->accept();
     } else {
         event->ignore();
@@ -404,10 +375,7 @@ void QtDialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 void QtDialogWindow::OnSystemCommand(std::uint32_t commandId) {
-    if (endResult_)
-        return;
-    if (!handler_.OnSysCommand(commandId) && commandId == kSysCommandClose)
-        handler_.OnCancel();
+    session_.SystemCommand(commandId);
 }
 
 QMenu* QtDialogWindow::BuildWindowMenu() {

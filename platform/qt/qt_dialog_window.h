@@ -29,6 +29,7 @@
 
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/ui/dialog_handler.h"
+#include "platform/ui/dialog_session.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_timers.h"
 #include "platform/ui/dialog_units.h"
@@ -74,12 +75,14 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     void SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(std::uint32_t id) override;
 
-    // The runner's side.
-    void FocusFirstTabStop();
+    // The runner's side: the dialog's order and routing.
+    DialogSession& Session() { return session_; }
+    // Gives control id the focus as Tab would (the first focus of the dialog).
+    void FocusAsFirst(int id);
     // Shows the window and runs its modal loop until EndDialog; returns at once when the dialog
     // was ended before it was shown. The result given to EndDialog (Cancel if none was).
     int RunModalLoop();
-    std::optional<int> EndResult() const { return endResult_; }
+    std::optional<int> EndResult() const { return session_.Result(); }
     // The window menu as it would open now (for tests); the caller owns it.
     QMenu* BuildWindowMenu();
 
@@ -103,19 +106,17 @@ class QtDialogWindow : public QDialog, public DialogView, public DialogTimers {
     QWidget* BuildControl(const ControlTemplate& control);
     // built: the widget of each template control, in template order.
     void LinkLabels(const std::vector<QWidget*>& built);
-    void OnButtonClicked(int id);
     void OnSystemCommand(std::uint32_t commandId);
     void PopUpWindowMenu(const QPoint& at);
 
     const DialogTemplate& dialog_;
-    DialogHandler& handler_;
+    DialogSession session_;
     QtMessageBoxes boxes_;
     DialogBaseUnits baseUnits_;
     std::map<int, QWidget*> controls_;        // by id; the widgets are children of the window
     std::map<int, PaintedControl*> painted_;  // by the id of the control each one covers
     std::map<std::uint32_t, int> timers_;     // dialog timer id -> Qt timer id
     std::vector<MenuItem> menuItems_;
-    std::optional<int> endResult_;
     bool inModalLoop_ = false;
 };
 

@@ -4,8 +4,6 @@
 #include <QObject>
 #include <QThread>
 
-#include "platform/audio/device_callback.h"
-
 namespace zav::platform::qt {
 
 QtDispatcher::QtDispatcher() : context_(std::make_unique<QObject>()) {}
@@ -16,13 +14,7 @@ void QtDispatcher::Post(Task task) {
     QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::QueuedConnection);
 }
 
-bool QtDispatcher::Send(Task task) {
-    if (InAnyCallback())
-        return false;  // it could wait for a Close that waits for this callback
-    if (OnDialogThread()) {
-        task();
-        return true;
-    }
+bool QtDispatcher::DoSend(Task task) {
     QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::BlockingQueuedConnection);
     return true;
 }

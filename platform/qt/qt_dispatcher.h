@@ -21,8 +21,10 @@ class QtDispatcher : public Dispatcher {
     QtDispatcher& operator=(const QtDispatcher&) = delete;
 
     void Post(Task task) override;
-    bool Send(Task task) override;
     bool OnDialogThread() const override;
+
+  protected:
+    bool DoSend(Task task) override;
 
   private:
     // Receives the queued calls; lives on the GUI thread.

@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyleOptionSlider>
-#include <algorithm>
 
 namespace zav::platform::qt {
 
@@ -23,7 +22,7 @@ TrackBar::TrackBar(Qt::Orientation orientation, bool ticksBothSides, QWidget* pa
         setInvertedAppearance(true);
         setInvertedControls(true);
     }
-    setRange(0, 100);  // the host trackbar's initial range
+    setRange(model_.rangeMinimum, model_.rangeMaximum);
     connect(this, &QAbstractSlider::actionTriggered, this, &TrackBar::OnAction);
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
         emit UserScrolled(ScrollCode::ThumbPosition);
@@ -32,28 +31,29 @@ TrackBar::TrackBar(Qt::Orientation orientation, bool ticksBothSides, QWidget* pa
 }
 
 bool TrackBar::AddTick(int position) {
-    if (position < minimum() || position > maximum())
+    if (!model_.AddTic(position))
         return false;
-    ticks_.push_back(position);
     update();
     return true;
 }
 
 void TrackBar::SetRangeQuietly(int minimum, int maximum) {
     const QSignalBlocker blocker(this);
-    setRange(minimum, std::max(minimum, maximum));
-    std::erase_if(ticks_,
-                  [this](int tick) { return tick < this->minimum() || tick > this->maximum(); });
+    model_.position = value();
+    model_.SetRange(minimum, maximum);
+    setRange(model_.rangeMinimum, model_.rangeMaximum);
+    setValue(model_.position);
     update();
 }
 
 void TrackBar::SetPositionQuietly(int position) {
     const QSignalBlocker blocker(this);
-    setValue(position);  // also moves sliderPosition, clamped to the range
+    setValue(model_.SetPosition(position));  // also moves sliderPosition
 }
 
 void TrackBar::MoveForUser(int position) {
-    setValue(position);  // no slider action: the two notifications below are the report
+    // No slider action: the two notifications below are the report.
+    setValue(model_.SetPosition(position));
     emit UserScrolled(ScrollCode::ThumbPosition);
     emit UserScrolled(ScrollCode::EndTrack);
 }
@@ -131,7 +131,7 @@ void TrackBar::paintEvent(QPaintEvent*) {
     // The host draws the two ends' ticks without being asked.
     drawTick(minimum());
     drawTick(maximum());
-    for (const int tick : ticks_)
+    for (const int tick : model_.tics)
         drawTick(tick);
 }
 

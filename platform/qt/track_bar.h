@@ -1,6 +1,7 @@
 #pragma once
 // A slider that behaves like the host's trackbar: tick marks only where the program puts them
-// (plus the two ends), on both sides when asked; a vertical one has its minimum at the top.
+// (plus the two ends), on both sides when asked; a vertical one has its minimum at the top. The
+// range, position and ticks follow the trackbar rules of TrackbarState.
 // Every move the user makes is reported as one scroll notification with the host's code;
 // setting the range or position from code reports nothing. Assistive tools reach it through
 // AccessibleTrackBar.
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/scroll_code.h"
+#include "platform/ui/trackbar_model.h"
 
 namespace zav::platform::qt {
 
@@ -22,7 +24,7 @@ class TrackBar : public QSlider {
 
     // TBM_SETTIC: false (nothing added) for a position outside the range.
     bool AddTick(int position);
-    const std::vector<int>& Ticks() const { return ticks_; }
+    const std::vector<int>& Ticks() const { return model_.tics; }
 
     // Changes made by the program; they never come back as userScrolled.
     void SetRangeQuietly(int minimum, int maximum);
@@ -42,7 +44,9 @@ class TrackBar : public QSlider {
   private:
     void OnAction(int action);
 
-    std::vector<int> ticks_;
+    // The range and the ticks; the position is the slider's own value, copied in before a rule
+    // needs it.
+    TrackbarState model_;
 };
 
 }  // namespace zav::platform::qt

@@ -3,123 +3,64 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
-
-#include "platform/sim/fault_injector.h"
 
 namespace zav::platform::sim {
 
 namespace {
 
-struct OpenMixer {
-    std::uint32_t deviceId = 0;
-    MixerNotificationSink* sink = nullptr;
+// One simulated device: its model and, by control id, the values it holds (ShapeOfValues
+// layout) and the step its values land on.
+struct SimDevice {
+    MixerModel model{};
+    std::map<std::uint32_t, std::vector<std::uint32_t>> values{};
+    std::map<std::uint32_t, std::uint32_t> steps{};
 };
 
-struct LineRef {
-    const SimLine* line = nullptr;
-    std::uint32_t destination = 0;
-    std::uint32_t source = 0;
-    std::uint32_t connections = 0;  // sources of a destination; 0 for a source
-};
-
-struct ControlRef {
-    SimControl* control = nullptr;
-    const SimLine* line = nullptr;
-};
-
-bool IsUniform(const SimControl& control) {
-    return (control.flags & kControlUniform) != 0;
-}
-bool IsMultiple(const SimControl& control) {
-    return (control.flags & kControlMultiple) != 0;
-}
-
-std::uint64_t StoredItems(const SimControl& control) {
-    return IsMultiple(control) ? control.items : 1;
-}
-std::uint64_t StoredChannels(const SimControl& control, const SimLine& line) {
-    return IsUniform(control) ? 1 : line.channels;
-}
-std::uint64_t StoredCount(const SimControl& control, const SimLine& line) {
-    return StoredItems(control) * StoredChannels(control, line);
-}
-
-std::uint32_t ValueAt(const SimControl& control, std::uint64_t index) {
-    return index < control.values.size() ? control.values[index] : 0;
-}
-
-bool WithinBounds(const SimControl& control, std::uint32_t value) {
-    if (IsSignedControl(control.type)) {
-        const auto v = static_cast<std::int32_t>(value);
-        return v >= static_cast<std::int32_t>(control.minimum) &&
-               v <= static_cast<std::int32_t>(control.maximum);
+ModelLine ToModel(const SimLine& line) {
+    ModelLine model{.id = line.id, .type = line.type, .channels = line.channels, .name = line.name};
+    for (const SimControl& control : line.controls) {
+        model.controls.push_back(MixerControl{.controlId = control.id,
+                                              .controlType = control.type,
+                                              .controlFlags = control.flags,
+                                              .multipleItems = control.items,
+                                              .minimum = control.minimum,
+                                              .maximum = control.maximum,
+                                              .name = control.name});
     }
-    return value >= control.minimum && value <= control.maximum;
+    return model;
 }
 
-template <typename Visit>
-void ForEachLine(const SimMixerDevice& device, Visit visit) {
-    for (std::uint32_t d = 0; d < device.destinations.size(); ++d) {
-        const SimDestination& destination = device.destinations[d];
-        visit(LineRef{&destination.line, d, 0,
-                      static_cast<std::uint32_t>(destination.sources.size())});
-        for (std::uint32_t s = 0; s < destination.sources.size(); ++s) {
-            visit(LineRef{&destination.sources[s], d, s, 0});
+// The device's model and values; throws std::invalid_argument for a contradictory one.
+SimDevice ToDevice(const SimMixerDevice& device) {
+    SimDevice made{.model = {.name = device.name}};
+    std::vector<const SimLine*> lines;
+    for (const SimDestination& destination : device.destinations) {
+        ModelDestination& added = made.model.destinations.emplace_back();
+        added.line = ToModel(destination.line);
+        lines.push_back(&destination.line);
+        for (const SimLine& source : destination.sources) {
+            added.sources.push_back(ToModel(source));
+            lines.push_back(&source);
         }
     }
-}
-
-std::optional<LineRef> FindLine(const SimMixerDevice& device, std::uint32_t lineId) {
-    std::optional<LineRef> found;
-    ForEachLine(device, [&](const LineRef& ref) {
-        if (!found && ref.line->id == lineId)
-            found = ref;
-    });
-    return found;
-}
-
-std::optional<ControlRef> FindControl(SimMixerDevice& device, std::uint32_t controlId) {
-    auto search = [controlId](SimLine& line) -> std::optional<ControlRef> {
-        for (SimControl& control : line.controls) {
-            if (control.id == controlId)
-                return ControlRef{&control, &line};
-        }
-        return std::nullopt;
-    };
-    for (SimDestination& destination : device.destinations) {
-        if (auto found = search(destination.line))
-            return found;
-        for (SimLine& source : destination.sources) {
-            if (auto found = search(source))
-                return found;
+    ValidateModel(made.model);
+    for (const SimLine* line : lines) {
+        for (const SimControl& control : line->controls) {
+            const std::optional<ModelControl> at = FindControl(made.model, control.id);
+            const auto count = static_cast<std::size_t>(at->Shape().Count());
+            if (control.values.size() > count)
+                throw std::invalid_argument("too many values for control " +
+                                            std::to_string(control.id));
+            // Values not given are 0; they are filled in when first read or written, so that a
+            // control claiming billions of items costs nothing until someone addresses it.
+            made.values[control.id] = control.values;
+            made.steps[control.id] = control.step;
         }
     }
-    return std::nullopt;
-}
-
-void FillLine(const LineRef& ref, MixerLine& line) {
-    line.destination = ref.destination;
-    line.source = ref.source;
-    line.lineId = ref.line->id;
-    line.componentType = ref.line->type;
-    line.channels = ref.line->channels;
-    line.connections = ref.connections;
-    line.controls = static_cast<std::uint32_t>(ref.line->controls.size());
-    line.name = ref.line->name;
-}
-
-void FillControl(const SimControl& control, MixerControl& out) {
-    out.controlId = control.id;
-    out.controlType = control.type;
-    out.controlFlags = control.flags;
-    out.multipleItems = IsMultiple(control) ? control.items : 0;
-    out.minimum = control.minimum;
-    out.maximum = control.maximum;
-    out.name = control.name;
+    return made;
 }
 
 // The host's name of a call, for messages.
@@ -146,78 +87,33 @@ std::string_view CallName(MixerCall call) {
 }
 
 // Where a value set through the mixer lands on a control with a step.
-std::uint32_t Stepped(const SimControl& control, std::uint32_t value) {
-    if (control.step == 0 || value <= control.minimum)
+std::uint32_t Stepped(const MixerControl& control, std::uint32_t step, std::uint32_t value) {
+    if (step == 0 || value <= control.minimum)
         return value;
-    const std::uint64_t steps =
-        (std::uint64_t{value} - control.minimum + control.step / 2) / control.step;
-    const std::uint64_t landed = control.minimum + steps * control.step;
+    const std::uint64_t steps = (std::uint64_t{value} - control.minimum + step / 2) / step;
+    const std::uint64_t landed = control.minimum + steps * step;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(landed, control.maximum));
-}
-
-// The host's rules for a details request on this control.
-MixerResult CheckDetails(const SimControl& control, const SimLine& line,
-                         const MixerControlDetails& details) {
-    const bool channelsOk = IsUniform(control)
-                                ? details.channels == 1
-                                : details.channels >= 1 && details.channels <= line.channels;
-    if (!channelsOk)
-        return MixerResult::InvalidParam;
-    const std::uint32_t expectedItems = IsMultiple(control) ? control.items : 0;
-    if (details.multipleItems != expectedItems)
-        return MixerResult::InvalidParam;
-    const std::uint64_t needed =
-        std::uint64_t{details.channels} * std::max<std::uint64_t>(details.multipleItems, 1);
-    if (details.details.size() < needed)
-        return MixerResult::InvalidParam;
-    return MixerResult::NoError;
-}
-
-void ValidateTopology(const MixerTopology& topology) {
-    for (const SimMixerDevice& device : topology.devices) {
-        std::set<std::uint32_t> lineIds;
-        std::set<std::uint32_t> controlIds;
-        ForEachLine(device, [&](const LineRef& ref) {
-            if (!lineIds.insert(ref.line->id).second) {
-                throw std::invalid_argument("duplicate line id " + std::to_string(ref.line->id));
-            }
-            for (const SimControl& control : ref.line->controls) {
-                if (!controlIds.insert(control.id).second) {
-                    throw std::invalid_argument("duplicate control id " +
-                                                std::to_string(control.id));
-                }
-                if (!IsMultiple(control) && control.items != 0) {
-                    throw std::invalid_argument("items on a single-item control");
-                }
-                if (control.values.size() > StoredCount(control, *ref.line)) {
-                    throw std::invalid_argument("too many values for control " +
-                                                std::to_string(control.id));
-                }
-            }
-        });
-    }
 }
 
 }  // namespace
 
 struct SimMixer::State {
-    mutable std::mutex mutex;
-    MixerTopology topology;
-    std::map<std::uintptr_t, OpenMixer> open;
-    std::uintptr_t nextHandle = 0x1000;  // apart from device numbers; never reused
+    SimMixerOptions options;
+    std::vector<SimDevice> devices;  // the models are fixed; values guarded by valuesMutex
+    mutable std::mutex valuesMutex;
+
+    mutable std::mutex mutex;  // the rest
     FaultInjector<MixerCall, MixerResult, kAllMixerCalls.size()> failures;
     RuleViolationHandler onViolation = AbortOnRuleViolation;
     std::vector<MixerCallRecord> log;
-
-    SimMixerDevice* DeviceOf(MixerHandle handle) {
-        auto it = open.find(static_cast<std::uintptr_t>(handle));
-        return it == open.end() ? nullptr : &topology.devices[it->second.deviceId];
-    }
+    MixerCore* core = nullptr;
 
     // Counts the call, applies a matching fault or runs body, and logs the outcome. body gets
-    // the record to complete what it learns (a line id found by index, for instance).
+    // the record to complete what it learns (a line id found by index, for instance). Holds
+    // mutex throughout, so the calls are logged in their order.
     template <typename Body>
     MixerResult Run(MixerCallRecord record, Body body) {
+        std::lock_guard lock(mutex);
         MixerResult failure = MixerResult::NoError;
         if (failures.OnCall(record.call, failure)) {
             record.result = failure;
@@ -233,275 +129,168 @@ struct SimMixer::State {
     }
 };
 
-SimMixer::SimMixer(MixerTopology topology, Dispatcher& dispatcher)
-    : state_(std::make_unique<State>()), notices_(dispatcher) {
-    ValidateTopology(topology);
-    state_->topology = std::move(topology);
+// One open handle: the device's model and its stored values.
+class SimMixer::Session final : public MixerSession {
+  public:
+    Session(State& state, std::uint32_t deviceId) : state_(state), deviceId_(deviceId) {}
+
+    const MixerModel& Model() const override { return Device().model; }
+
+    MixerResult Read(const ModelControl& at, std::vector<std::uint32_t>& values) override {
+        std::lock_guard lock(state_.valuesMutex);
+        values = Device().values.at(at.control->controlId);
+        values.resize(at.Shape().Count(), 0);
+        return MixerResult::NoError;
+    }
+
+    MixerResult Write(const ModelControl& at, std::span<const std::uint32_t> values,
+                      std::uint32_t channels) override {
+        const std::uint32_t id = at.control->controlId;
+        {
+            std::lock_guard lock(state_.valuesMutex);
+            std::vector<std::uint32_t>& stored = Device().values.at(id);
+            const ValueShape shape = at.Shape();
+            stored.resize(shape.Count(), 0);
+            const std::uint32_t step = Device().steps.at(id);
+            for (std::uint32_t item = 0; item < shape.items; ++item) {
+                for (std::uint32_t channel = 0; channel < channels; ++channel) {
+                    stored[item * shape.channels + channel] =
+                        Stepped(*at.control, step, values[item * channels + channel]);
+                }
+            }
+        }
+        if (state_.options.echoWrites)
+            state_.core->DeviceChange(deviceId_, MixerChange::Control, id);
+        return MixerResult::NoError;
+    }
+
+  private:
+    SimDevice& Device() const { return state_.devices[deviceId_]; }
+
+    State& state_;
+    const std::uint32_t deviceId_;
+};
+
+class SimMixer::Devices final : public MixerBackend {
+  public:
+    explicit Devices(State& state) : state_(state) {}
+
+    std::uint32_t CountDevices() override {
+        return static_cast<std::uint32_t>(state_.devices.size());
+    }
+    MixerResult DeviceCaps(std::uint32_t deviceId, MixerCaps& caps) override {
+        if (deviceId >= state_.devices.size())
+            return MixerResult::BadDeviceId;
+        const MixerModel& model = state_.devices[deviceId].model;
+        caps.name = model.name;
+        caps.destinations = static_cast<std::uint32_t>(model.destinations.size());
+        return MixerResult::NoError;
+    }
+    MixerResult OpenSession(std::uint32_t deviceId, MixerChangeReport,
+                            std::unique_ptr<MixerSession>& session) override {
+        // Changes reach every handle of a device at once (MixerCore::DeviceChange).
+        if (deviceId >= state_.devices.size())
+            return MixerResult::BadDeviceId;
+        session = std::make_unique<Session>(state_, deviceId);
+        return MixerResult::NoError;
+    }
+    bool EchoesWrites() const override { return state_.options.echoWrites; }
+
+  private:
+    State& state_;
+};
+
+SimMixer::SimMixer(MixerTopology topology, Dispatcher& dispatcher, SimMixerOptions options)
+    : state_(std::make_unique<State>()) {
+    state_->options = options;
+    for (const SimMixerDevice& device : topology.devices)
+        state_->devices.push_back(ToDevice(device));
+    core_ = std::make_unique<MixerCore>(std::make_unique<Devices>(*state_), dispatcher);
+    state_->core = core_.get();
 }
 
 SimMixer::~SimMixer() = default;
 
 std::uint32_t SimMixer::GetNumDevs() {
-    std::lock_guard lock(state_->mutex);
-    const MixerResult result = state_->Run({.call = MixerCall::GetNumDevs},
-                                           [](MixerCallRecord&) { return MixerResult::NoError; });
-    if (result != MixerResult::NoError)
-        return 0;
-    return static_cast<std::uint32_t>(state_->topology.devices.size());
+    std::uint32_t count = 0;
+    state_->Run({.call = MixerCall::GetNumDevs}, [&](MixerCallRecord&) {
+        count = core_->GetNumDevs();
+        return MixerResult::NoError;
+    });
+    return count;
 }
 
 MixerResult SimMixer::GetDevCaps(std::uint32_t deviceId, MixerCaps& caps) {
-    std::lock_guard lock(state_->mutex);
-    return state_->Run({.call = MixerCall::GetDevCaps}, [&](MixerCallRecord&) {
-        if (deviceId >= state_->topology.devices.size())
-            return MixerResult::BadDeviceId;
-        const SimMixerDevice& device = state_->topology.devices[deviceId];
-        caps.name = device.name;
-        caps.destinations = static_cast<std::uint32_t>(device.destinations.size());
-        return MixerResult::NoError;
-    });
+    return state_->Run({.call = MixerCall::GetDevCaps},
+                       [&](MixerCallRecord&) { return core_->GetDevCaps(deviceId, caps); });
 }
 
 MixerResult SimMixer::GetDevCaps(MixerHandle mixer, MixerCaps& caps) {
-    std::lock_guard lock(state_->mutex);
-    return state_->Run({.call = MixerCall::GetDevCaps}, [&](MixerCallRecord&) {
-        const SimMixerDevice* device = state_->DeviceOf(mixer);
-        if (device == nullptr)
-            return MixerResult::InvalidHandle;
-        caps.name = device->name;
-        caps.destinations = static_cast<std::uint32_t>(device->destinations.size());
-        return MixerResult::NoError;
-    });
+    return state_->Run({.call = MixerCall::GetDevCaps},
+                       [&](MixerCallRecord&) { return core_->GetDevCaps(mixer, caps); });
 }
 
 MixerResult SimMixer::Open(std::uint32_t deviceId, MixerNotificationSink* sink,
                            MixerHandle& handle) {
-    std::lock_guard lock(state_->mutex);
     handle = kNullMixer;
-    return state_->Run({.call = MixerCall::Open}, [&](MixerCallRecord&) {
-        if (deviceId >= state_->topology.devices.size())
-            return MixerResult::BadDeviceId;
-        const std::uintptr_t value = state_->nextHandle++;
-        state_->open[value] = OpenMixer{deviceId, sink};
-        handle = MixerHandle{value};
-        return MixerResult::NoError;
-    });
+    return state_->Run({.call = MixerCall::Open},
+                       [&](MixerCallRecord&) { return core_->Open(deviceId, sink, handle); });
 }
 
 MixerResult SimMixer::Close(MixerHandle mixer) {
-    std::lock_guard lock(state_->mutex);
-    return state_->Run({.call = MixerCall::Close}, [&](MixerCallRecord&) {
-        if (state_->open.erase(static_cast<std::uintptr_t>(mixer)) == 0) {
-            return MixerResult::InvalidHandle;
-        }
-        return MixerResult::NoError;
-    });
+    return state_->Run({.call = MixerCall::Close},
+                       [&](MixerCallRecord&) { return core_->Close(mixer); });
 }
 
 MixerResult SimMixer::GetLineInfo(MixerHandle mixer, LineInfoQuery query, MixerLine& line) {
-    std::lock_guard lock(state_->mutex);
     MixerCallRecord record{.call = MixerCall::GetLineInfo,
                            .query = static_cast<std::uint32_t>(query)};
-    if (query == LineInfoQuery::Destination || query == LineInfoQuery::Source) {
+    if (query == LineInfoQuery::Destination || query == LineInfoQuery::Source)
         record.destination = line.destination;
-    }
     if (query == LineInfoQuery::Source)
         record.source = line.source;
     if (query == LineInfoQuery::LineId)
         record.lineId = line.lineId;
-
     return state_->Run(record, [&](MixerCallRecord& done) {
-        const SimMixerDevice* device = state_->DeviceOf(mixer);
-        if (device == nullptr)
-            return MixerResult::InvalidHandle;
-        std::optional<LineRef> found;
-        switch (query) {
-            case LineInfoQuery::Destination:
-            case LineInfoQuery::Source: {
-                if (line.destination >= device->destinations.size()) {
-                    return MixerResult::InvalidParam;
-                }
-                const SimDestination& destination = device->destinations[line.destination];
-                if (query == LineInfoQuery::Destination) {
-                    found = LineRef{&destination.line, line.destination, 0,
-                                    static_cast<std::uint32_t>(destination.sources.size())};
-                } else {
-                    if (line.source >= destination.sources.size()) {
-                        return MixerResult::InvalidParam;
-                    }
-                    found = LineRef{&destination.sources[line.source], line.destination,
-                                    line.source, 0};
-                }
-                break;
-            }
-            case LineInfoQuery::LineId:
-                found = FindLine(*device, line.lineId);
-                break;
-            case LineInfoQuery::ComponentType:
-                ForEachLine(*device, [&](const LineRef& ref) {
-                    if (!found && ref.line->type == line.componentType)
-                        found = ref;
-                });
-                break;
-            default:
-                return MixerResult::InvalidFlag;
-        }
-        if (!found)
-            return MixerResult::InvalidLine;
-        FillLine(*found, line);
-        done.lineId = line.lineId;
-        return MixerResult::NoError;
+        const MixerResult result = core_->GetLineInfo(mixer, query, line);
+        if (result == MixerResult::NoError)
+            done.lineId = line.lineId;
+        return result;
     });
 }
 
 MixerResult SimMixer::GetLineControls(MixerHandle mixer, LineControlsQuery query,
                                       MixerLineControls& request) {
-    std::lock_guard lock(state_->mutex);
     MixerCallRecord record{.call = MixerCall::GetLineControls,
                            .query = static_cast<std::uint32_t>(query)};
-    if (query == LineControlsQuery::OneById) {
+    if (query == LineControlsQuery::OneById)
         record.controlId = request.controlId;
-    } else {
+    else
         record.lineId = request.lineId;
-    }
-
-    return state_->Run(record, [&](MixerCallRecord&) {
-        SimMixerDevice* device = state_->DeviceOf(mixer);
-        if (device == nullptr)
-            return MixerResult::InvalidHandle;
-        switch (query) {
-            case LineControlsQuery::All: {
-                std::optional<LineRef> line = FindLine(*device, request.lineId);
-                if (!line)
-                    return MixerResult::InvalidLine;
-                const auto& controls = line->line->controls;
-                if (controls.empty() || request.controls.size() != controls.size()) {
-                    return MixerResult::InvalidParam;
-                }
-                for (std::size_t i = 0; i < controls.size(); ++i) {
-                    FillControl(controls[i], request.controls[i]);
-                }
-                return MixerResult::NoError;
-            }
-            case LineControlsQuery::OneById: {
-                if (request.controls.size() != 1)
-                    return MixerResult::InvalidParam;
-                std::optional<ControlRef> control = FindControl(*device, request.controlId);
-                if (!control)
-                    return MixerResult::InvalidControl;
-                FillControl(*control->control, request.controls[0]);
-                request.lineId = control->line->id;
-                return MixerResult::NoError;
-            }
-            case LineControlsQuery::OneByType: {
-                if (request.controls.size() != 1)
-                    return MixerResult::InvalidParam;
-                std::optional<LineRef> line = FindLine(*device, request.lineId);
-                if (!line)
-                    return MixerResult::InvalidLine;
-                for (const SimControl& control : line->line->controls) {
-                    if (control.type == request.controlType) {
-                        FillControl(control, request.controls[0]);
-                        return MixerResult::NoError;
-                    }
-                }
-                return MixerResult::InvalidControl;
-            }
-        }
-        return MixerResult::InvalidFlag;
-    });
+    return state_->Run(
+        record, [&](MixerCallRecord&) { return core_->GetLineControls(mixer, query, request); });
 }
 
 MixerResult SimMixer::GetControlDetails(MixerHandle mixer, ControlDetailsQuery query,
                                         MixerControlDetails& details) {
-    std::lock_guard lock(state_->mutex);
     const MixerCallRecord record{.call = MixerCall::GetControlDetails,
                                  .query = static_cast<std::uint32_t>(query),
                                  .controlId = details.controlId,
                                  .channels = details.channels,
                                  .items = details.multipleItems};
-    return state_->Run(record, [&](MixerCallRecord&) {
-        SimMixerDevice* device = state_->DeviceOf(mixer);
-        if (device == nullptr)
-            return MixerResult::InvalidHandle;
-        if (query == ControlDetailsQuery::ListText)
-            return MixerResult::NotSupported;
-        if (query != ControlDetailsQuery::Value)
-            return MixerResult::InvalidFlag;
-        std::optional<ControlRef> found = FindControl(*device, details.controlId);
-        if (!found)
-            return MixerResult::InvalidControl;
-        const SimControl& control = *found->control;
-        if (MixerResult checked = CheckDetails(control, *found->line, details);
-            checked != MixerResult::NoError) {
-            return checked;
-        }
-        const std::uint64_t stored = StoredChannels(control, *found->line);
-        const std::uint32_t items = std::max<std::uint32_t>(details.multipleItems, 1);
-        for (std::uint32_t item = 0; item < items; ++item) {
-            for (std::uint32_t channel = 0; channel < details.channels; ++channel) {
-                details.details[item * details.channels + channel] =
-                    ValueAt(control, item * stored + channel);
-            }
-        }
-        return MixerResult::NoError;
-    });
+    return state_->Run(
+        record, [&](MixerCallRecord&) { return core_->GetControlDetails(mixer, query, details); });
 }
 
 MixerResult SimMixer::SetControlDetails(MixerHandle mixer, ControlDetailsSet how,
                                         const MixerControlDetails& details) {
-    std::uint32_t deviceId = 0;
-    MixerResult result = MixerResult::NoError;
-    {
-        std::lock_guard lock(state_->mutex);
-        const MixerCallRecord record{.call = MixerCall::SetControlDetails,
-                                     .query = static_cast<std::uint32_t>(how),
-                                     .controlId = details.controlId,
-                                     .channels = details.channels,
-                                     .items = details.multipleItems};
-        result = state_->Run(record, [&](MixerCallRecord&) {
-            auto it = state_->open.find(static_cast<std::uintptr_t>(mixer));
-            if (it == state_->open.end())
-                return MixerResult::InvalidHandle;
-            deviceId = it->second.deviceId;
-            if (how == ControlDetailsSet::Custom)
-                return MixerResult::NotSupported;
-            if (how != ControlDetailsSet::Value)
-                return MixerResult::InvalidFlag;
-            std::optional<ControlRef> found =
-                FindControl(state_->topology.devices[deviceId], details.controlId);
-            if (!found)
-                return MixerResult::InvalidControl;
-            SimControl& control = *found->control;
-            if (MixerResult checked = CheckDetails(control, *found->line, details);
-                checked != MixerResult::NoError) {
-                return checked;
-            }
-            const std::uint32_t items = std::max<std::uint32_t>(details.multipleItems, 1);
-            const std::uint64_t needed = std::uint64_t{details.channels} * items;
-            for (std::uint64_t i = 0; i < needed; ++i) {
-                if (!WithinBounds(control, details.details[i]))
-                    return MixerResult::InvalidValue;
-            }
-            const std::uint64_t stored = StoredChannels(control, *found->line);
-            control.values.resize(StoredCount(control, *found->line), 0);
-            // One channel on a non-uniform control sets every channel alike.
-            const bool allChannels = details.channels == 1 && stored > 1;
-            for (std::uint32_t item = 0; item < items; ++item) {
-                for (std::uint64_t channel = 0; channel < stored; ++channel) {
-                    if (!allChannels && channel >= details.channels)
-                        break;
-                    const std::uint64_t from = allChannels ? 0 : channel;
-                    control.values[item * stored + channel] =
-                        Stepped(control, details.details[item * details.channels + from]);
-                }
-            }
-            return MixerResult::NoError;
-        });
-    }
-    if (result == MixerResult::NoError)
-        Notify(deviceId, MixerChange::Control, details.controlId);
-    return result;
+    const MixerCallRecord record{.call = MixerCall::SetControlDetails,
+                                 .query = static_cast<std::uint32_t>(how),
+                                 .controlId = details.controlId,
+                                 .channels = details.channels,
+                                 .items = details.multipleItems};
+    return state_->Run(
+        record, [&](MixerCallRecord&) { return core_->SetControlDetails(mixer, how, details); });
 }
 
 void SimMixer::FailCall(MixerCall call, MixerResult result, std::uint32_t afterCalls,
@@ -516,20 +305,20 @@ void SimMixer::ClearFailures() {
 }
 
 void SimMixer::Disappear() {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> lines;  // device, line id
     {
         std::lock_guard lock(state_->mutex);
         for (MixerCall call : kAllMixerCalls) {
             if (call != MixerCall::Close)
                 state_->failures.Fail(call, MixerResult::NoDriver, 0, kEveryTime);
         }
-        for (std::uint32_t device = 0; device < state_->topology.devices.size(); ++device) {
-            ForEachLine(state_->topology.devices[device],
-                        [&](const LineRef& ref) { lines.emplace_back(device, ref.line->id); });
+    }
+    for (std::uint32_t device = 0; device < state_->devices.size(); ++device) {
+        for (const ModelDestination& destination : state_->devices[device].model.destinations) {
+            core_->DeviceChange(device, MixerChange::Line, destination.line.id);
+            for (const ModelLine& source : destination.sources)
+                core_->DeviceChange(device, MixerChange::Line, source.id);
         }
     }
-    for (const auto& [device, line] : lines)
-        Notify(device, MixerChange::Line, line);
 }
 
 void SimMixer::SetViolationHandler(RuleViolationHandler handler) {
@@ -539,73 +328,50 @@ void SimMixer::SetViolationHandler(RuleViolationHandler handler) {
 
 MixerResult SimMixer::SetControlValues(std::uint32_t deviceId, std::uint32_t controlId,
                                        std::vector<std::uint32_t> values) {
+    if (deviceId >= state_->devices.size())
+        return MixerResult::BadDeviceId;
+    const std::optional<ModelControl> at = FindControl(state_->devices[deviceId].model, controlId);
+    if (!at)
+        return MixerResult::InvalidControl;
+    const auto count = static_cast<std::size_t>(at->Shape().Count());
+    if (values.size() > count)
+        return MixerResult::InvalidParam;
+    values.resize(count, 0);
     {
-        std::lock_guard lock(state_->mutex);
-        if (deviceId >= state_->topology.devices.size())
-            return MixerResult::BadDeviceId;
-        std::optional<ControlRef> found =
-            FindControl(state_->topology.devices[deviceId], controlId);
-        if (!found)
-            return MixerResult::InvalidControl;
-        if (values.size() > StoredCount(*found->control, *found->line)) {
-            return MixerResult::InvalidParam;
-        }
-        found->control->values = std::move(values);
+        std::lock_guard lock(state_->valuesMutex);
+        state_->devices[deviceId].values[controlId] = std::move(values);
     }
-    Notify(deviceId, MixerChange::Control, controlId);
+    core_->DeviceChange(deviceId, MixerChange::Control, controlId);
     return MixerResult::NoError;
 }
 
 MixerResult SimMixer::ChangeLine(std::uint32_t deviceId, std::uint32_t lineId) {
-    {
-        std::lock_guard lock(state_->mutex);
-        if (deviceId >= state_->topology.devices.size())
-            return MixerResult::BadDeviceId;
-        if (!FindLine(state_->topology.devices[deviceId], lineId))
-            return MixerResult::InvalidLine;
+    if (deviceId >= state_->devices.size())
+        return MixerResult::BadDeviceId;
+    MixerLine line{.lineId = lineId};
+    if (AnswerLineInfo(state_->devices[deviceId].model, LineInfoQuery::LineId, line) !=
+        MixerResult::NoError) {
+        return MixerResult::InvalidLine;
     }
-    Notify(deviceId, MixerChange::Line, lineId);
+    core_->DeviceChange(deviceId, MixerChange::Line, lineId);
     return MixerResult::NoError;
-}
-
-void SimMixer::Notify(std::uint32_t deviceId, MixerChange change, std::uint32_t id) {
-    std::vector<std::uintptr_t> targets;
-    {
-        std::lock_guard lock(state_->mutex);
-        for (const auto& [handle, open] : state_->open) {
-            if (open.deviceId == deviceId && open.sink != nullptr)
-                targets.push_back(handle);
-        }
-    }
-    for (std::uintptr_t handle : targets) {
-        notices_.Post([state = state_.get(), handle, change, id] {
-            MixerNotificationSink* sink = nullptr;
-            {
-                std::lock_guard lock(state->mutex);
-                // The handle may have been closed since the change: then its sink may be gone.
-                auto it = state->open.find(handle);
-                if (it != state->open.end())
-                    sink = it->second.sink;
-            }
-            if (sink != nullptr)
-                sink->OnMixerChange(change, MixerHandle{handle}, id);
-        });
-    }
 }
 
 std::optional<std::vector<std::uint32_t>> SimMixer::ControlValues(std::uint32_t deviceId,
                                                                   std::uint32_t controlId) const {
-    std::lock_guard lock(state_->mutex);
-    if (deviceId >= state_->topology.devices.size())
+    if (deviceId >= state_->devices.size())
         return std::nullopt;
-    std::optional<ControlRef> found = FindControl(state_->topology.devices[deviceId], controlId);
-    if (!found)
+    std::lock_guard lock(state_->valuesMutex);
+    const auto& values = state_->devices[deviceId].values;
+    auto found = values.find(controlId);
+    if (found == values.end())
         return std::nullopt;
-    std::vector<std::uint32_t> values = found->control->values;
-    const std::uint64_t count = StoredCount(*found->control, *found->line);
-    if (values.size() < count)
-        values.resize(count, 0);
-    return values;
+    std::vector<std::uint32_t> all = found->second;
+    if (const std::optional<ModelControl> at =
+            FindControl(state_->devices[deviceId].model, controlId)) {
+        all.resize(at->Shape().Count(), 0);
+    }
+    return all;
 }
 
 std::vector<MixerCallRecord> SimMixer::CallLog() const {
@@ -619,8 +385,7 @@ std::uint32_t SimMixer::CallCount(MixerCall call) const {
 }
 
 std::size_t SimMixer::OpenHandleCount() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->open.size();
+    return core_->OpenHandleCount();
 }
 
 }  // namespace zav::platform::sim

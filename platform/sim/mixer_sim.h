@@ -1,6 +1,7 @@
 #pragma once
 // A simulated mixer for tests: built from a MixerTopology, it answers the Mixer calls with the
-// host's rules (closed handles, counts and buffer sizes, unknown ids, value bounds), fails any
+// host's rules of MixerCore (closed handles, counts and buffer sizes, unknown ids, value
+// bounds) over the topology's model and the values it stores, fails any
 // call on request, logs every call, and lets a test change a control "from outside", which
 // notifies every open handle through the dispatcher as the host would. A call on a handle that
 // is not open also goes to the rule-violation handler, as the simulated card's breaches do: by
@@ -17,11 +18,11 @@
 #include <vector>
 
 #include "platform/mixer/mixer.h"
+#include "platform/mixer/mixer_core.h"
 #include "platform/sim/fault_injector.h"
 #include "platform/sim/mixer_sim_topology.h"
 #include "platform/sim/rule_violation.h"
 #include "platform/ui/dispatcher.h"
-#include "platform/ui/scoped_poster.h"
 
 namespace zav::platform::sim {
 
@@ -62,11 +63,17 @@ struct MixerCallRecord {
     std::uint32_t items = 0;        // control details (multipleItems as passed)
 };
 
+struct SimMixerOptions {
+    // Every write through the mixer is also reported as a change by the system, as the host
+    // does on Windows (a sound server and Wine do not).
+    bool echoWrites = false;
+};
+
 class SimMixer : public Mixer {
   public:
     // Throws std::invalid_argument for a topology that breaks its own rules (duplicate ids,
     // more values than the control has, items on a control without kControlMultiple).
-    SimMixer(MixerTopology topology, Dispatcher& dispatcher);
+    SimMixer(MixerTopology topology, Dispatcher& dispatcher, SimMixerOptions options = {});
     ~SimMixer() override;
     SimMixer(const SimMixer&) = delete;
     SimMixer& operator=(const SimMixer&) = delete;
@@ -115,10 +122,10 @@ class SimMixer : public Mixer {
 
   private:
     struct State;
+    class Devices;
+    class Session;
     std::unique_ptr<State> state_;
-    ScopedPoster notices_;  // notifications still queued when the mixer goes are dropped
-
-    void Notify(std::uint32_t deviceId, MixerChange change, std::uint32_t id);
+    std::unique_ptr<MixerCore> core_;  // the host's rules over the topology's model
 };
 
 }  // namespace zav::platform::sim

@@ -1,5 +1,5 @@
 #pragma once
-// Which PCM formats a simulated device takes.
+// Which of the formats the wave core lets through a simulated device takes.
 
 #include <cstdint>
 
@@ -7,9 +7,9 @@
 
 namespace zav::platform::sim {
 
-// PCM of 8 or 16 bits, 1 to maxChannels channels, 8000 to 48000 samples per second, with a
-// consistent block align and byte rate; a format that has a standard bit (22.05 kHz mono
-// 16-bit ...) must also have it in the device's format mask.
+// format passed IsWaveFormatUsable. The device takes it when it has that many channels (up to
+// maxChannels) and, for a format with a standard bit (22.05 kHz mono 16-bit ...), when that bit
+// is in its format mask.
 bool SimDeviceTakesFormat(std::uint32_t formatMask, std::uint16_t maxChannels,
                           const PcmWaveFormat& format);
 

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_sound_card.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -15,37 +16,6 @@ namespace zav::platform::sim {
 namespace {
 
 constexpr std::uint64_t kMicrosPerSecond = 1'000'000;
-
-SimCall SimCallOf(WaveDirection direction, WaveCall call) {
-    const bool in = direction == WaveDirection::In;
-    switch (call) {
-        case WaveCall::GetNumDevs:
-            return in ? SimCall::WaveInGetNumDevs : SimCall::WaveOutGetNumDevs;
-        case WaveCall::GetDevCaps:
-            return in ? SimCall::WaveInGetDevCaps : SimCall::WaveOutGetDevCaps;
-        case WaveCall::Open:
-            return in ? SimCall::WaveInOpen : SimCall::WaveOutOpen;
-        case WaveCall::PrepareHeader:
-            return in ? SimCall::WaveInPrepareHeader : SimCall::WaveOutPrepareHeader;
-        case WaveCall::UnprepareHeader:
-            return in ? SimCall::WaveInUnprepareHeader : SimCall::WaveOutUnprepareHeader;
-        case WaveCall::Queue:
-            return in ? SimCall::WaveInAddBuffer : SimCall::WaveOutWrite;
-        case WaveCall::Start:
-            return SimCall::WaveInStart;
-        case WaveCall::Stop:
-            return SimCall::WaveInStop;
-        case WaveCall::Reset:
-            return in ? SimCall::WaveInReset : SimCall::WaveOutReset;
-        case WaveCall::GetPosition:
-            return in ? SimCall::WaveInGetPosition : SimCall::WaveOutGetPosition;
-        case WaveCall::Close:
-            return in ? SimCall::WaveInClose : SimCall::WaveOutClose;
-        case WaveCall::GetErrorText:
-            return in ? SimCall::WaveInGetErrorText : SimCall::WaveOutGetErrorText;
-    }
-    return SimCall::WaveInGetNumDevs;
-}
 
 }  // namespace
 
@@ -75,17 +45,14 @@ class SimSoundCard::InputPump final : public WavePump {
     MmResult Start() override { return MmResult::NoError; }
     MmResult Stop() override { return MmResult::NoError; }
     void Reset() override {
-        position = 0;
         runMicros = 0;
         framesDue = 0;
     }
-    std::uint64_t Position() override { return position; }
     void Shutdown() override { card.Forget(this); }
 
     SimSoundCard& card;
     WaveStream& stream;
     const std::uint32_t deviceId;
-    std::uint64_t position = 0;     // bytes recorded since open or reset
     std::uint64_t runMicros = 0;    // time run since open or reset
     std::uint64_t framesDue = 0;    // frames that time has brought since open or reset
     std::uint64_t signalFrame = 0;  // the microphone's frame counter, since open
@@ -98,25 +65,14 @@ class SimSoundCard::OutputPump final : public WavePump {
         : card(owner), stream(opened), deviceId(device) {}
 
     void Reset() override {
-        position = 0;
-        Rewind();
-    }
-    std::uint64_t Position() override { return position; }
-    void Shutdown() override { card.Forget(this); }
-
-    void Rewind() {
-        head = nullptr;
-        headOffset = 0;
         playMicros = 0;
         playedInRun = 0;
     }
+    void Shutdown() override { card.Forget(this); }
 
     SimSoundCard& card;
     WaveStream& stream;
     const std::uint32_t deviceId;
-    std::uint64_t position = 0;     // bytes played since open or reset
-    WaveHeader* head = nullptr;     // the buffer headOffset belongs to
-    std::uint32_t headOffset = 0;   // bytes of it already played
     std::uint64_t playMicros = 0;   // time played since the queue last ran dry
     std::uint64_t playedInRun = 0;  // bytes played in that time
 };
@@ -128,11 +84,11 @@ class SimSoundCard::SimOutputHold final : public OutputDeviceHold {
     SimOutputHold(const SimOutputHold&) = delete;
     SimOutputHold& operator=(const SimOutputHold&) = delete;
 
-    MmResult SetCooperativeLevel(CooperativeLevel) override {
+  private:
+    MmResult ApplyCooperativeLevel(CooperativeLevel) override {
         return card_.HoldSetCooperativeLevel();
     }
 
-  private:
     SimSoundCard& card_;
 };
 
@@ -146,7 +102,7 @@ SimSoundCard::SimSoundCard(SimCardConfig config)
           WaveCoreOptions{
               .onViolation = [this](std::string_view message) { Violation(std::string(message)); },
               .onCall = [this](WaveDirection direction,
-                               WaveCall call) { return OnWaveCall(direction, call); }}) {
+                               WaveCall call) { return EnterCall(CallIndex(direction, call)); }}) {
     if (!mic_)
         mic_ = SilentMic();
 }
@@ -252,11 +208,15 @@ void SimSoundCard::Forget(const WavePump* pump) {
 
 // ---- calls, failures and rules ----
 
-MmResult SimSoundCard::OnWaveCall(WaveDirection direction, WaveCall call) {
-    return EnterCall(SimCallOf(direction, call));
+std::size_t SimSoundCard::CallIndex(WaveDirection direction, WaveCall call) {
+    return (direction == WaveDirection::In ? 0 : kWaveCallCount) + static_cast<std::size_t>(call);
 }
 
-MmResult SimSoundCard::EnterCall(SimCall call) {
+std::size_t SimSoundCard::CallIndex(SimCall call) {
+    return 2 * kWaveCallCount + static_cast<std::size_t>(call);
+}
+
+MmResult SimSoundCard::EnterCall(std::size_t call) {
     MmResult failure = MmResult::NoError;
     return failures_.OnCall(call, failure) ? failure : MmResult::NoError;
 }
@@ -266,10 +226,16 @@ void SimSoundCard::Violation(std::string message) {
     onViolation_(message);
 }
 
+void SimSoundCard::FailCall(WaveDirection direction, WaveCall call, MmResult result,
+                            std::uint32_t afterCalls, std::uint32_t times) {
+    std::lock_guard lock(core_.Mutex());
+    failures_.Fail(CallIndex(direction, call), result, afterCalls, times);
+}
+
 void SimSoundCard::FailCall(SimCall call, MmResult result, std::uint32_t afterCalls,
                             std::uint32_t times) {
     std::lock_guard lock(core_.Mutex());
-    failures_.Fail(call, result, afterCalls, times);
+    failures_.Fail(CallIndex(call), result, afterCalls, times);
 }
 
 void SimSoundCard::ClearFailures() {
@@ -307,7 +273,7 @@ void SimSoundCard::SetMicSignal(MicSignal signal) {
 MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold) {
     hold.reset();
     std::lock_guard lock(core_.Mutex());
-    if (const MmResult injected = EnterCall(SimCall::CreateOutputHold);
+    if (const MmResult injected = EnterCall(CallIndex(SimCall::CreateOutputHold));
         injected != MmResult::NoError) {
         return injected;
     }
@@ -322,7 +288,7 @@ MmResult SimSoundCard::CreateOutputHold(std::unique_ptr<OutputDeviceHold>& hold)
 
 MmResult SimSoundCard::HoldSetCooperativeLevel() {
     std::lock_guard lock(core_.Mutex());
-    return EnterCall(SimCall::SetCooperativeLevel);
+    return EnterCall(CallIndex(SimCall::SetCooperativeLevel));
 }
 
 void SimSoundCard::ReleaseHold() {
@@ -427,15 +393,14 @@ void SimSoundCard::RecordInto(InputPump& pump, std::uint64_t frames) {
     const PcmWaveFormat& format = pump.stream.Format();
     const std::uint32_t block = format.blockAlign;
     while (frames > 0) {
-        WaveHeader* header = pump.stream.Front();
-        if (header == nullptr) {
+        const std::span<std::uint8_t> room = pump.stream.CaptureRoom();
+        if (room.empty()) {
             overrunFrames_ += frames;
             pump.signalFrame += frames;
             return;
         }
-        const std::uint64_t room = (header->bufferLength - header->bytesRecorded) / block;
-        const std::uint64_t count = std::min(room, frames);
-        std::uint8_t* out = header->data + header->bytesRecorded;
+        const std::uint64_t count = std::min<std::uint64_t>(room.size() / block, frames);
+        std::uint8_t* out = room.data();
         for (std::uint64_t frame = 0; frame < count; ++frame) {
             for (std::uint32_t channel = 0; channel < format.channels; ++channel) {
                 const std::int16_t sample =
@@ -448,13 +413,9 @@ void SimSoundCard::RecordInto(InputPump& pump, std::uint64_t frames) {
                 }
             }
         }
-        const auto bytes = static_cast<std::uint32_t>(count * block);
-        header->bytesRecorded += bytes;
-        pump.position += bytes;
         pump.signalFrame += count;
         frames -= count;
-        if (header->bufferLength - header->bytesRecorded < block)
-            pump.stream.ReturnFront();
+        pump.stream.Captured(static_cast<std::uint32_t>(count * block));
     }
 }
 
@@ -464,33 +425,23 @@ void SimSoundCard::PlayFrom(OutputPump& pump, std::uint64_t micros) {
     const PcmWaveFormat& format = pump.stream.Format();
     pump.playMicros += micros;
     std::uint64_t due = pump.playMicros * format.avgBytesPerSec / kMicrosPerSecond;
-    if (format.blockAlign > 0)
-        due -= due % format.blockAlign;
+    due -= due % format.blockAlign;
     std::uint64_t bytes = due - pump.playedInRun;
     std::vector<std::uint8_t>& sink = played_[pump.deviceId];
+    // The simulated device plays what it is given at once.
     while (bytes > 0) {
-        WaveHeader* header = pump.stream.Front();
-        if (header == nullptr)
+        const std::span<const std::uint8_t> unwritten = pump.stream.Unwritten();
+        if (unwritten.empty())
             break;
-        if (header != pump.head) {
-            // A new buffer at the head (the previous one came back, or was dropped as changed).
-            pump.head = header;
-            pump.headOffset = 0;
-        }
-        const std::uint64_t left = header->bufferLength - pump.headOffset;
-        const std::uint64_t count = std::min(left, bytes);
-        const std::uint8_t* from = header->data + pump.headOffset;
-        sink.insert(sink.end(), from, from + count);
-        pump.headOffset += static_cast<std::uint32_t>(count);
+        const std::size_t count = std::min<std::uint64_t>(unwritten.size(), bytes);
+        sink.insert(sink.end(), unwritten.begin(),
+                    unwritten.begin() + static_cast<std::ptrdiff_t>(count));
+        pump.stream.Wrote(static_cast<std::uint32_t>(count));
         pump.playedInRun += count;
-        pump.position += count;
         bytes -= count;
-        if (pump.headOffset == header->bufferLength) {
-            pump.stream.ReturnFront();
-            pump.head = nullptr;
-            pump.headOffset = 0;
-        }
+        pump.stream.Played(pump.stream.WrittenBytes());
     }
+    pump.stream.Played(pump.stream.WrittenBytes());
     // Time without anything to play is not owed to the next buffer.
     if (pump.stream.QueuedCount() == 0) {
         pump.playMicros = 0;
@@ -500,9 +451,14 @@ void SimSoundCard::PlayFrom(OutputPump& pump, std::uint64_t micros) {
 
 // ---- inspection ----
 
+std::uint32_t SimSoundCard::CallCount(WaveDirection direction, WaveCall call) const {
+    std::lock_guard lock(core_.Mutex());
+    return failures_.Count(CallIndex(direction, call));
+}
+
 std::uint32_t SimSoundCard::CallCount(SimCall call) const {
     std::lock_guard lock(core_.Mutex());
-    return failures_.Count(call);
+    return failures_.Count(CallIndex(call));
 }
 
 std::size_t SimSoundCard::ViolationCount() const {

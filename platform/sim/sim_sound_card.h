@@ -30,6 +30,7 @@
 
 #include "platform/audio/audio_system.h"
 #include "platform/audio/wave_core.h"
+#include "platform/sim/fault_injector.h"
 #include "platform/sim/mic_signal.h"
 #include "platform/sim/rule_violation.h"
 #include "platform/sim/sim_call.h"
@@ -78,7 +79,10 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
     void StopThreads();
 
     // The call after the next afterCalls calls of this kind fails with result, and so on
-    // until times calls have failed (kEveryTime: for ever).
+    // until times calls have failed (kEveryTime: for ever). A wave call is named as the core
+    // names it (WaveCall::Queue is waveInAddBuffer on input, waveOutWrite on output).
+    void FailCall(WaveDirection direction, WaveCall call, MmResult result,
+                  std::uint32_t afterCalls = 0, std::uint32_t times = 1);
     void FailCall(SimCall call, MmResult result, std::uint32_t afterCalls = 0,
                   std::uint32_t times = 1);
     void ClearFailures();
@@ -93,6 +97,7 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
     void SetMicSignal(MicSignal signal);
 
     // Inspection.
+    std::uint32_t CallCount(WaveDirection direction, WaveCall call) const;
     std::uint32_t CallCount(SimCall call) const;
     std::size_t ViolationCount() const;
     std::size_t OpenInputCount() const;
@@ -128,10 +133,12 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
         const WaveDirection direction_;
     };
 
-    // The core's call hook: counts and fails calls. Mutex held.
-    MmResult OnWaveCall(WaveDirection direction, WaveCall call);
-    // Counts a call of the card's own (the hold); mutex held.
-    MmResult EnterCall(SimCall call);
+    // Every call the card counts, wave calls of either direction and its own, by one number.
+    static constexpr std::size_t kCountedCalls = 2 * kWaveCallCount + kSimCallCount;
+    static std::size_t CallIndex(WaveDirection direction, WaveCall call);
+    static std::size_t CallIndex(SimCall call);
+    // Counts a call and may fail it (the core's call hook, and the hold's calls); mutex held.
+    MmResult EnterCall(std::size_t call);
     void Violation(std::string message);  // mutex held
     bool DuplexBlocked(WaveDirection opening) const;
     bool DeviceBusy(WaveDirection direction, std::uint32_t deviceId) const;
@@ -153,7 +160,7 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
     // has gone.
     MicSignal mic_;
     RuleViolationHandler onViolation_ = AbortOnRuleViolation;
-    SimFailures failures_;
+    FaultInjector<std::size_t, MmResult, kCountedCalls> failures_;
     std::size_t violations_ = 0;
     std::uint64_t nowMicros_ = 0;
     std::size_t holds_ = 0;

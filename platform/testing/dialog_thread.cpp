@@ -14,7 +14,7 @@ bool DialogThread::OnDialogThread() const {
 }
 
 void DialogThread::Flush() {
-    Send([] {});
+    static_cast<void>(Send([] {}));  // refused only inside a callback, where it is reported
 }
 
 void DialogThread::Loop(std::stop_token stop) {

@@ -5,14 +5,12 @@ namespace zav::platform::sim {
 FakeDialog::FakeDialog(const DialogTemplate& dialog, DialogHandler& handler,
                        RecordingMessageBoxes* boxes)
     : dialog_(dialog),
-      handler_(handler),
       ownBoxes_(boxes == nullptr ? std::make_unique<RecordingMessageBoxes>() : nullptr),
       boxes_(boxes == nullptr ? ownBoxes_.get() : boxes),
-      view_(dialog, *boxes_, timers_) {
-    timers_.Bind([this](std::uint32_t id) {
-        if (phase_ == Phase::Created || phase_ == Phase::Running)
-            handler_.OnTimer(id);
-    });
+      view_(dialog, *boxes_, timers_),
+      session_(dialog, handler, view_) {
+    timers_.Bind([this](std::uint32_t id) { session_.Timer(id); });
+    view_.SetEndListener([this](int result) { session_.End(result); });
 }
 
 FakeDialog::~FakeDialog() {
@@ -20,48 +18,27 @@ FakeDialog::~FakeDialog() {
 }
 
 int FakeDialog::Create() {
-    if (phase_ != Phase::Built)
-        return -1;
-    phase_ = Phase::Created;
-    const int result = handler_.OnCreate(view_);
-    if (result == -1)
-        Destroy();
-    return result;
+    return session_.Create() ? 0 : -1;
 }
 
 void FakeDialog::Init() {
-    if (phase_ != Phase::Created)
-        return;
-    phase_ = Phase::Running;
-    if (!handler_.OnInitDialog())
-        return;
-    for (const ControlTemplate& control : dialog_.controls) {
-        if ((control.style & kStyleTabStop) != 0 && control.id != kIdStatic &&
-            view_.IsControlEnabled(control.id)) {
-            view_.SetFocus(control.id);
-            return;
-        }
-    }
+    if (const int first = session_.Init(); first != 0)
+        view_.SetFocus(first);
 }
 
 bool FakeDialog::Open() {
     if (Create() == -1)
         return false;
     Init();
-    return phase_ == Phase::Running;
+    return session_.CurrentPhase() == Phase::Running;
+}
+
+bool FakeDialog::Reachable(int id) const {
+    return dialog_.Find(id) != nullptr && view_.IsControlEnabled(id);
 }
 
 bool FakeDialog::Click(int id) {
-    if (!Accepting() || dialog_.Find(id) == nullptr || !view_.IsControlEnabled(id))
-        return false;
-    if (id == kIdOk) {
-        handler_.OnOK();
-    } else if (id == kIdCancel) {
-        handler_.OnCancel();
-    } else {
-        handler_.OnCommand(id);
-    }
-    return true;
+    return Reachable(id) && session_.Command(id);
 }
 
 bool FakeDialog::PressEnter() {
@@ -73,46 +50,28 @@ bool FakeDialog::PressEnter() {
 }
 
 bool FakeDialog::PressEscape() {
-    if (!Accepting())
-        return false;
-    handler_.OnCancel();
-    return true;
+    return session_.Command(kIdCancel);
 }
 
 bool FakeDialog::MoveSlider(int id, int position, ScrollCode code) {
-    if (!Accepting() || !view_.IsControlEnabled(id))
+    if (!session_.Accepting() || !Reachable(id))
         return false;
-    const ControlTemplate* control = dialog_.Find(id);
-    if (control == nullptr)
+    const ControlKind kind = dialog_.Find(id)->kind;
+    if (kind != ControlKind::TrackbarHorizontal && kind != ControlKind::TrackbarVertical)
         return false;
-    if (control->kind == ControlKind::TrackbarHorizontal) {
-        view_.UserMovesThumb(id, position);
-        handler_.OnHScroll(id, code);
-        return true;
-    }
-    if (control->kind == ControlKind::TrackbarVertical) {
-        view_.UserMovesThumb(id, position);
-        handler_.OnVScroll(id, code);
-        return true;
-    }
-    return false;
+    view_.UserMovesThumb(id, position);
+    return session_.Scroll(id, code);
 }
 
 bool FakeDialog::ChooseSystemCommand(std::uint32_t commandId) {
-    if (!Accepting())
+    if (!session_.Accepting())
         return false;
-    if (!handler_.OnSysCommand(commandId) && commandId == kSysCommandClose)
-        handler_.OnCancel();
+    session_.SystemCommand(commandId);
     return true;
 }
 
 void FakeDialog::Destroy() {
-    if (phase_ == Phase::Built || phase_ == Phase::Destroyed) {
-        phase_ = Phase::Destroyed;
-        return;
-    }
-    phase_ = Phase::Destroyed;
-    handler_.OnDestroy();
+    session_.Destroy();
 }
 
 int FakeDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handler) {

@@ -1,7 +1,8 @@
 #pragma once
 // Running a presenter without a window: FakeDialog plays the window backend for one dialog
-// (creation, initialisation, the user's clicks, keys and slider moves, destruction), in the
-// backend's order; FakeDialogRunner runs dialogs modally by handing each to a scripted user.
+// (creation, initialisation, the user's clicks, keys and slider moves, destruction), with the
+// order and the routing of every backend (DialogSession); FakeDialogRunner runs dialogs modally
+// by handing each to a scripted user.
 //
 // Thread: the test's thread, which plays the dialog thread.
 
@@ -16,12 +17,13 @@
 #include "platform/testing/recording_message_boxes.h"
 #include "platform/ui/dialog_handler.h"
 #include "platform/ui/dialog_runner.h"
+#include "platform/ui/dialog_session.h"
 
 namespace zav::platform::sim {
 
 class FakeDialog {
   public:
-    enum class Phase { Built, Created, Running, Destroyed };
+    using Phase = DialogSession::Phase;
 
     // boxes: where the dialog's message boxes go (a box of its own when null).
     FakeDialog(const DialogTemplate& dialog, DialogHandler& handler,
@@ -39,7 +41,7 @@ class FakeDialog {
 
     // The user's actions. Each is ignored (false) unless the dialog runs and has not ended, and
     // the control exists and is enabled.
-    bool Click(int id);  // OK goes to OnOK, Cancel to OnCancel, others to OnCommand
+    bool Click(int id);  // OK goes to OnOK, Cancel to OnCancel, other push buttons to OnCommand
     bool PressEnter();   // clicks the default push button
     bool PressEscape();  // OnCancel
     bool MoveSlider(int id, int position, ScrollCode code = ScrollCode::ThumbTrack);
@@ -49,23 +51,23 @@ class FakeDialog {
     // OnDestroy, once.
     void Destroy();
 
-    Phase CurrentPhase() const { return phase_; }
-    bool Ended() const { return view_.EndResult().has_value(); }
-    std::optional<int> Result() const { return view_.EndResult(); }
+    Phase CurrentPhase() const { return session_.CurrentPhase(); }
+    bool Ended() const { return session_.Ended(); }
+    std::optional<int> Result() const { return session_.Result(); }
     FakeDialogView& View() { return view_; }
     ManualTimers& Timers() { return timers_; }
     RecordingMessageBoxes& Boxes() { return *boxes_; }
 
   private:
-    bool Accepting() const { return phase_ == Phase::Running && !Ended(); }
+    // The user can reach only a control that is there and enabled.
+    bool Reachable(int id) const;
 
     const DialogTemplate& dialog_;
-    DialogHandler& handler_;
     std::unique_ptr<RecordingMessageBoxes> ownBoxes_;
     RecordingMessageBoxes* boxes_;
     ManualTimers timers_;
     FakeDialogView view_;
-    Phase phase_ = Phase::Built;
+    DialogSession session_;
 };
 
 // What happened to one modal run.

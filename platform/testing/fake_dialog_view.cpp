@@ -71,23 +71,14 @@ void FakeDialogView::SetFocus(int id) {
 
 void FakeDialogView::SetSliderRange(int id, int minimum, int maximum, bool) {
     FakeControlState* slider = Find(id, IsTrackbar);
-    if (slider == nullptr)
-        return;
-    slider->rangeMinimum = minimum;
-    slider->rangeMaximum = std::max(minimum, maximum);
-    slider->position = std::clamp(slider->position, slider->rangeMinimum, slider->rangeMaximum);
-    // Ticks that fall outside the new range are no longer shown.
-    std::erase_if(slider->tics, [slider](int tic) {
-        return tic < slider->rangeMinimum || tic > slider->rangeMaximum;
-    });
+    if (slider != nullptr)
+        slider->SetRange(minimum, maximum);
 }
 
 void FakeDialogView::SetSliderPos(int id, int position, bool) {
     FakeControlState* slider = Find(id, IsTrackbar);
-    if (slider == nullptr)
-        return;
-    slider->position = std::clamp(position, slider->rangeMinimum, slider->rangeMaximum);
-    slider->positionSets.push_back(slider->position);
+    if (slider != nullptr)
+        slider->positionSets.push_back(slider->SetPosition(position));
 }
 
 int FakeDialogView::GetSliderPos(int id) const {
@@ -100,10 +91,7 @@ bool FakeDialogView::SetSliderTic(int id, int position) {
     if (slider == nullptr)
         return false;
     slider->ticRequests.push_back(position);
-    if (position < slider->rangeMinimum || position > slider->rangeMaximum)
-        return false;
-    slider->tics.push_back(position);
-    return true;
+    return slider->AddTic(position);
 }
 
 void FakeDialogView::SetControlValue(int id, int value) {
@@ -135,6 +123,8 @@ void FakeDialogView::AddSystemMenuItem(std::uint32_t commandId, std::string_view
 
 void FakeDialogView::EndDialog(int result) {
     endResult_ = result;
+    if (endListener_)
+        endListener_(result);
 }
 
 const FakeControlState& FakeDialogView::Control(int id) const {
@@ -146,9 +136,8 @@ const FakeControlState& FakeDialogView::Control(int id) const {
 }
 
 void FakeDialogView::UserMovesThumb(int id, int position) {
-    if (FakeControlState* slider = Find(id, IsTrackbar)) {
-        slider->position = std::clamp(position, slider->rangeMinimum, slider->rangeMaximum);
-    }
+    if (FakeControlState* slider = Find(id, IsTrackbar))
+        slider->SetPosition(position);
 }
 
 int FakeDialogView::GetSliderRangeMax(int id) const {

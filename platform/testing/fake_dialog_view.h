@@ -11,6 +11,7 @@
 // Thread: the test's thread, which plays the dialog thread.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/dialog_view.h"
+#include "platform/ui/trackbar_model.h"
 
 namespace zav::platform::sim {
 
@@ -29,18 +31,15 @@ inline constexpr DialogBaseUnits kFakeBaseUnits{6, 13};
 // standard face colour of dialogs.
 inline constexpr Rgb kFakeDialogFace{192, 192, 192};
 
-struct FakeControlState {
+// A trackbar's range, position and accepted ticks are the TrackbarState part.
+struct FakeControlState : TrackbarState {
     ControlKind kind = ControlKind::StaticLeft;
     bool enabled = true;
     bool pushed = false;  // BM_SETSTATE
     std::string toolTip;
 
-    // Trackbars; the host's trackbar starts with the range 0 to 100.
-    int rangeMinimum = 0;
-    int rangeMaximum = 100;
-    int position = 0;
+    // Trackbars.
     std::vector<int> ticRequests;   // every SetSliderTic, accepted or not
-    std::vector<int> tics;          // the accepted ones
     std::vector<int> positionSets;  // every SetSliderPos by the program, after clamping
 
     // Value controls (the gauge).
@@ -87,6 +86,10 @@ class FakeDialogView : public DialogView {
     // The items added after the menu's own, each following a separator.
     const std::vector<FakeMenuItem>& SystemMenuItems() const { return menuItems_; }
     std::optional<int> EndResult() const { return endResult_; }
+    // Told every EndDialog (the dialog that runs this view keeps its end there).
+    void SetEndListener(std::function<void(int result)> listener) {
+        endListener_ = std::move(listener);
+    }
 
     // The user's side: the thumb moved to position (kept inside the range), without counting
     // as a change made by the program.
@@ -121,6 +124,7 @@ class FakeDialogView : public DialogView {
     const IconDrawing* icon_ = nullptr;
     std::vector<FakeMenuItem> menuItems_;
     std::optional<int> endResult_;
+    std::function<void(int result)> endListener_;
 };
 
 }  // namespace zav::platform::sim

@@ -10,14 +10,35 @@ std::string MemoryFileSystem::FileKey(std::string_view hostPath) {
     return key;
 }
 
+bool MemoryFileSystem::IsFolder(const std::string& key) const {
+    const std::string inside = key + "/";
+    const auto next = files_.lower_bound(inside);
+    return next != files_.end() && next->first.starts_with(inside);
+}
+
+bool MemoryFileSystem::UnderAFile(const std::string& key) const {
+    for (std::size_t slash = key.find('/'); slash != std::string::npos;
+         slash = key.find('/', slash + 1)) {
+        if (files_.contains(key.substr(0, slash)))
+            return true;
+    }
+    return false;
+}
+
+FileStatus MemoryFileSystem::Missing(const std::string& key) const {
+    if (IsFolder(key))
+        return {FileError::NotRegularFile, key + " is not a regular file"};
+    return {FileError::NotFound, key + ": no such file"};
+}
+
 FileStatus MemoryFileSystem::ReadFile(std::string_view hostPath, std::uint64_t maxBytes,
                                       std::vector<std::uint8_t>& data) {
     data.clear();
     const std::vector<std::uint8_t>* content = Find(hostPath);
     if (content == nullptr)
-        return {FileError::NotFound, "no such file"};
+        return Missing(FileKey(hostPath));
     if (content->size() > maxBytes)
-        return {FileError::TooLarge, "file too large"};
+        return {FileError::TooLarge, FileKey(hostPath) + " is too large"};
     data = *content;
     return {};
 }
@@ -27,7 +48,7 @@ FileStatus MemoryFileSystem::ReadPrefix(std::string_view hostPath, std::uint64_t
     data.clear();
     const std::vector<std::uint8_t>* content = Find(hostPath);
     if (content == nullptr)
-        return {FileError::NotFound, "no such file"};
+        return Missing(FileKey(hostPath));
     const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, content->size()));
     data.assign(content->begin(), content->begin() + static_cast<std::ptrdiff_t>(count));
     return {};
@@ -37,9 +58,12 @@ FileStatus MemoryFileSystem::ReplaceFile(std::string_view hostPath,
                                          std::span<const std::span<const std::uint8_t>> pieces) {
     ++replaceCalls_;
     std::string path = FileKey(hostPath);
-    if (failingPrefix_ && path.starts_with(*failingPrefix_)) {
-        return {FileError::IoError, "simulated write failure"};
-    }
+    if (path.empty() || UnderAFile(path))
+        return {FileError::NotFound, "cannot create " + path + ": no such folder"};
+    if (IsFolder(path))
+        return {FileError::NotRegularFile, path + " is not a regular file; it was left as it was"};
+    if (failingPrefix_ && path.starts_with(*failingPrefix_))
+        return {FileError::IoError, "cannot write " + path + ": simulated write failure"};
     std::vector<std::uint8_t> content;
     for (std::span<const std::uint8_t> piece : pieces) {
         content.insert(content.end(), piece.begin(), piece.end());
@@ -49,8 +73,9 @@ FileStatus MemoryFileSystem::ReplaceFile(std::string_view hostPath,
 }
 
 FileStatus MemoryFileSystem::DeleteFile(std::string_view hostPath) {
-    if (files_.erase(FileKey(hostPath)) == 0)
-        return {FileError::NotFound, "no such file"};
+    const std::string path = FileKey(hostPath);
+    if (files_.erase(path) == 0)
+        return Missing(path);
     return {};
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Files in memory for tests, with failures on request. Files are keyed by their path with '/'
 // for every separator, whichever system the tests run on: '\\' and '/' both separate folders
-// on Windows, and the host's '\\' becomes '/' on Linux.
+// on Windows, and the host's '\\' becomes '/' on Linux. Folders are not kept: every folder a
+// file is written to exists, and a path with files under it is a folder, which is neither read,
+// replaced nor deleted (NotRegularFile), as on a disk. A path under a file is not found.
 
 #include <map>
 #include <optional>
@@ -39,6 +41,12 @@ class MemoryFileSystem : public FileSystem {
 
   private:
     static std::string FileKey(std::string_view hostPath);
+    // Whether files lie under key, which makes it a folder.
+    bool IsFolder(const std::string& key) const;
+    // Whether a folder on the way to key is a file.
+    bool UnderAFile(const std::string& key) const;
+    // What reading or deleting key gives when no file has that key.
+    FileStatus Missing(const std::string& key) const;
 
     std::map<std::string, std::vector<std::uint8_t>> files_;
     std::optional<std::string> failingPrefix_;

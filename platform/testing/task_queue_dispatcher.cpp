@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "platform/audio/device_callback.h"
-
 namespace zav::platform::sim {
 
 void TaskQueueDispatcher::Post(Task task) {
@@ -19,20 +17,16 @@ void TaskQueueDispatcher::SetViolationHandler(RuleViolationHandler handler) {
     onViolation_ = handler ? std::move(handler) : RuleViolationHandler(AbortOnRuleViolation);
 }
 
-bool TaskQueueDispatcher::Send(Task task) {
-    if (InAnyCallback()) {
-        RuleViolationHandler report;
-        {
-            std::lock_guard lock(mutex_);
-            report = onViolation_;
-        }
-        report("Send from inside a device or timer callback");
-        return false;
+void TaskQueueDispatcher::OnSendRefused() {
+    RuleViolationHandler report;
+    {
+        std::lock_guard lock(mutex_);
+        report = onViolation_;
     }
-    if (OnDialogThread()) {
-        task();
-        return true;
-    }
+    report("Send from inside a device or timer callback");
+}
+
+bool TaskQueueDispatcher::DoSend(Task task) {
     std::mutex doneMutex;
     std::condition_variable doneSignal;
     bool done = false;

@@ -1,8 +1,8 @@
 #pragma once
-// The part the test dispatchers share: a queue of posted tasks, and Send as a post that waits
-// until the dialog thread has run the task (or runs it inline on that thread), refused inside a
-// device or timer callback. Subclasses
-// decide which thread is the dialog thread and when the queue runs.
+// The part the test dispatchers share: a queue of posted tasks, and Send from another thread as a
+// post that waits until the dialog thread has run the task; a Send refused inside a device or
+// timer callback is reported as a broken rule. Subclasses decide which thread is the dialog
+// thread and when the queue runs.
 //
 // Thread: Post and Send from any thread; RunOne on the dialog thread.
 
@@ -18,7 +18,6 @@ namespace zav::platform::sim {
 class TaskQueueDispatcher : public Dispatcher {
   public:
     void Post(Task task) final;
-    bool Send(Task task) final;
 
     // Where a Send from inside a callback is reported (it is refused in any case): by default
     // the program aborts with the message, as the simulated card does for its rules.
@@ -29,6 +28,9 @@ class TaskQueueDispatcher : public Dispatcher {
     ~TaskQueueDispatcher() override = default;
     TaskQueueDispatcher(const TaskQueueDispatcher&) = delete;
     TaskQueueDispatcher& operator=(const TaskQueueDispatcher&) = delete;
+
+    bool DoSend(Task task) final;
+    void OnSendRefused() final;
 
     // Runs the first queued task with the lock released; false when the queue is empty.
     bool RunOne(std::unique_lock<std::mutex>& lock);

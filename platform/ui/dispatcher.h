@@ -22,11 +22,20 @@ class Dispatcher {
 
     // Runs the task on the dialog thread and waits until it has run, like sending a window
     // message; runs it inline when called on the dialog thread. Thread: any but inside a device
-    // or timer callback, where it is refused: false, and the task does not run.
-    [[nodiscard]] virtual bool Send(Task task) = 0;
+    // or timer callback, where it is refused: false, and the task does not run (and
+    // OnSendRefused reports it). Otherwise DoSend brings the task across: false when it went
+    // unrun.
+    [[nodiscard]] bool Send(Task task);
 
     // True on the dialog thread. Thread: any.
     virtual bool OnDialogThread() const = 0;
+
+  protected:
+    // The backend's part of Send: called off the dialog thread and outside every callback; runs
+    // the task on the dialog thread and waits for it. Thread: any but the dialog thread.
+    virtual bool DoSend(Task task) = 0;
+    // A Send from inside a callback was refused. Thread: the callback's.
+    virtual void OnSendRefused() {}
 };
 
 }  // namespace zav::platform

@@ -15,7 +15,7 @@ enum class IconShapeKind {
     Ring,       // circle outline: centre (x1, y1), radius, penWidth
     Arc,        // outline part: centre (x1, y1), radius, penWidth, startDegrees, spanDegrees
     Line,       // (x1, y1) to (x2, y2), penWidth, round caps
-    RoundRect,  // filled: corners (x1, y1) and (x2, y2), corner radius
+    RoundRect,  // filled: corners (x1, y1) and (x2, y2), corner radius; see argbBottom, edgeArgb
     Triangle,   // filled: (x1, y1), (x2, y2), (x3, y3)
 };
 
@@ -31,6 +31,13 @@ struct IconShape {
     float penWidth = 0;
     float startDegrees = 0;
     float spanDegrees = 0;
+    // Arc: ends cut square at the end points rather than rounded.
+    bool flatEnds = false;
+    // RoundRect: when not 0, the fill shades evenly from argb at the top to this at the bottom.
+    std::uint32_t argbBottom = 0;
+    // RoundRect: when penWidth is above 0, an edge of that width is drawn in this colour along
+    // the outline, centred on it.
+    std::uint32_t edgeArgb = 0;
 };
 
 struct IconDrawing {

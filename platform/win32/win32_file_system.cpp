@@ -231,8 +231,16 @@ FileStatus Win32FileSystem::ReplaceFile(std::string_view hostPath,
 
 FileStatus Win32FileSystem::DeleteFile(std::string_view hostPath) {
     const std::string path = NativePath(hostPath);
-    if (!::DeleteFileW(WideFromUtf8(path).c_str()))
-        return LastErrorStatus("cannot delete", path);
+    const std::wstring widePath = WideFromUtf8(path);
+    if (!::DeleteFileW(widePath.c_str())) {
+        // A folder is refused as access denied; say what it really is, as a read does.
+        FileStatus status = LastErrorStatus("cannot delete", path);
+        const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return {FileError::NotRegularFile,
+                    path + " is not a regular file; it was left as it was"};
+        return status;
+    }
     return {};
 }
 

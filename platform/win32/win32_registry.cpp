@@ -4,6 +4,9 @@
 
 #include <limits>
 #include <string>
+#include <vector>
+
+#include "platform/registry/key_path.h"
 
 #include "platform/win32/registry_handle.h"
 #include "platform/win32/wide_text.h"
@@ -102,7 +105,8 @@ RegResult Win32Registry::KeyExists(Hive hive, std::string_view path) {
 
 RegResult Win32Registry::CreateKeyPath(Hive hive, std::string_view path) {
     const HKEY root = RootKey(hive);
-    if (root == nullptr)
+    // The registry would skip an empty name inside the path ("A\\B"); no key has that path.
+    if (root == nullptr || !KeyPathPrefixes(path))
         return RegResult::InvalidParameter;
     RegistryHandle key;
     return Fail(
@@ -150,8 +154,13 @@ RegResult Win32Registry::SetValue(Hive hive, std::string_view path, std::string_
         opened != RegResult::Success) {
         return opened;
     }
+    // For a string type the registry looks at the byte after the data and, when it is a zero,
+    // stores that too as the string's terminator. The data goes from a copy followed by a byte
+    // that is not, so that exactly the bytes given are stored.
+    std::vector<std::uint8_t> followed(data.begin(), data.end());
+    followed.push_back(0xff);
     return Fail(::RegSetValueExA(key.Get(), std::string(name).c_str(), 0, static_cast<DWORD>(type),
-                                 data.data(), static_cast<DWORD>(data.size())),
+                                 followed.data(), static_cast<DWORD>(data.size())),
                 "write a value of", path);
 }
 

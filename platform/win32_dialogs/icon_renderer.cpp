@@ -16,13 +16,18 @@ constexpr COLORREF kMaskInk = RGB(255, 255, 255);
 // Canvas units to mask pixels.
 class Scale {
   public:
-    Scale(float canvasSize, int pixels) : factor_(static_cast<double>(pixels) / canvasSize) {}
+    explicit Scale(double factor) : factor_(factor) {}
     int operator()(double units) const { return static_cast<int>(std::lround(units * factor_)); }
     double Length(double units) const { return units * factor_; }
+    double Units(double pixels) const { return pixels / factor_; }
 
   private:
     double factor_;
 };
+
+// What of a shape one mask holds: its body (the fill, or the stroke of an outline shape), or the
+// edge of a rounded rectangle.
+enum class Layer { Body, Edge };
 
 POINT OnCircle(const Scale& scale, double cx, double cy, double radius, double degrees) {
     const double radians = degrees * std::numbers::pi / 180.0;
@@ -30,20 +35,21 @@ POINT OnCircle(const Scale& scale, double cx, double cy, double radius, double d
     return {scale(cx + radius * std::cos(radians)), scale(cy - radius * std::sin(radians))};
 }
 
-UniquePen StrokePen(double width) {
+UniquePen StrokePen(double width, DWORD ends) {
     LOGBRUSH brush{BS_SOLID, kMaskInk, 0};
     const DWORD pixels = static_cast<DWORD>(std::max(1L, std::lround(width)));
-    return UniquePen(::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                                    pixels, &brush, 0, nullptr));
+    return UniquePen(
+        ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | ends | PS_JOIN_ROUND, pixels, &brush, 0, nullptr));
 }
 
-// Draws shape in white on the black mask.
-void DrawMask(const IconShape& shape, const Scale& scale, HDC dc) {
+// Draws the layer of shape in white on the black mask.
+void DrawMask(const IconShape& shape, Layer layer, const Scale& scale, HDC dc) {
     const UniqueBrush fill(::CreateSolidBrush(kMaskInk));
-    const UniquePen stroke = StrokePen(scale.Length(shape.penWidth));
-    const bool filled = shape.kind == IconShapeKind::Disc ||
-                        shape.kind == IconShapeKind::RoundRect ||
-                        shape.kind == IconShapeKind::Triangle;
+    const UniquePen stroke =
+        StrokePen(scale.Length(shape.penWidth), shape.flatEnds ? PS_ENDCAP_FLAT : PS_ENDCAP_ROUND);
+    const bool filled = layer == Layer::Body && (shape.kind == IconShapeKind::Disc ||
+                                                 shape.kind == IconShapeKind::RoundRect ||
+                                                 shape.kind == IconShapeKind::Triangle);
     const ScopedSelection pen(dc, filled ? ::GetStockObject(NULL_PEN) : stroke.get());
     const ScopedSelection brush(dc, filled ? fill.get() : ::GetStockObject(NULL_BRUSH));
     const double left = shape.x1 - shape.radius;
@@ -88,6 +94,25 @@ void DrawMask(const IconShape& shape, const Scale& scale, HDC dc) {
     }
 }
 
+// The colour of a layer of shape on mask row y: the fill's shade runs from the top edge to the
+// bottom one.
+std::uint32_t LayerColour(const IconShape& shape, Layer layer, const Scale& scale, int y) {
+    if (layer == Layer::Edge)
+        return shape.edgeArgb;
+    if (shape.kind != IconShapeKind::RoundRect || shape.argbBottom == 0)
+        return shape.argb;
+    const double height = shape.y2 - shape.y1;
+    const double t =
+        height == 0 ? 0.0 : std::clamp((scale.Units(y + 0.5) - shape.y1) / height, 0.0, 1.0);
+    std::uint32_t mixed = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const double top = (shape.argb >> shift) & 0xFF;
+        const double bottom = (shape.argbBottom >> shift) & 0xFF;
+        mixed |= static_cast<std::uint32_t>(std::lround(top + (bottom - top) * t)) << shift;
+    }
+    return mixed;
+}
+
 // Straight-alpha colour with channels 0 to 1.
 struct Colour {
     double alpha = 0, red = 0, green = 0, blue = 0;
@@ -115,31 +140,55 @@ std::uint32_t ToArgb(const Colour& colour) {
            byte(colour.blue);
 }
 
-}  // namespace
-
-std::vector<std::uint32_t> RenderIconPixels(const IconDrawing& icon, int size) {
-    if (size <= 0)
+// shapes on a transparent width x height canvas, unitPixels pixels to a unit.
+std::vector<std::uint32_t> Render(std::span<const IconShape> shapes, int width, int height,
+                                  double unitPixels) {
+    if (width <= 0 || height <= 0)
         return {};
-    const std::size_t count = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::vector<Colour> canvas(count);
-    if (icon.canvasSize > 0) {
-        DibSurface mask(size * kSupersample, size * kSupersample);
-        DibSurface coverage(size, size);
+    if (unitPixels > 0 && !shapes.empty()) {
+        DibSurface mask(width * kSupersample, height * kSupersample);
+        DibSurface coverage(width, height);
         if (!mask.Valid() || !coverage.Valid())
             return std::vector<std::uint32_t>(count, 0);
-        const Scale scale(icon.canvasSize, size * kSupersample);
-        for (const IconShape& shape : icon.shapes) {
+        const Scale scale(unitPixels * kSupersample);
+        const Scale shown(unitPixels);
+        auto layOver = [&](const IconShape& shape, Layer layer) {
             std::ranges::fill(mask.Pixels(), 0u);
-            DrawMask(shape, scale, mask.Dc());
+            DrawMask(shape, layer, scale, mask.Dc());
             Downsample(mask, kSupersample, coverage);
             const std::span<const std::uint32_t> covered = coverage.Pixels();
-            for (std::size_t i = 0; i < count; ++i)
-                LayOver(canvas[i], shape.argb, (covered[i] & 0xFF) / 255.0);
+            for (std::size_t i = 0; i < count; ++i) {
+                if ((covered[i] & 0xFF) == 0)
+                    continue;
+                const int y = static_cast<int>(i / static_cast<std::size_t>(width));
+                LayOver(canvas[i], LayerColour(shape, layer, shown, y),
+                        (covered[i] & 0xFF) / 255.0);
+            }
+        };
+        for (const IconShape& shape : shapes) {
+            layOver(shape, Layer::Body);
+            if (shape.kind == IconShapeKind::RoundRect && shape.penWidth > 0)
+                layOver(shape, Layer::Edge);
         }
     }
     std::vector<std::uint32_t> pixels(count);
     std::ranges::transform(canvas, pixels.begin(), ToArgb);
     return pixels;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> RenderIconPixels(const IconDrawing& icon, int size) {
+    if (icon.canvasSize <= 0)
+        return Render({}, size, size, 0);
+    return Render(icon.shapes, size, size, size / static_cast<double>(icon.canvasSize));
+}
+
+std::vector<std::uint32_t> RenderShapePixels(std::span<const IconShape> shapes, int width,
+                                             int height) {
+    return Render(shapes, width, height, 1.0);
 }
 
 UniqueIcon MakeIcon(const IconDrawing& icon, int size) {

@@ -10,6 +10,7 @@
 // Thread: any; an icon belongs to the thread that made it in practice (the dialog thread).
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/ui/icon_drawing.h"
@@ -20,6 +21,11 @@ namespace zav::platform::win32 {
 // The icon's pixels as 0xAARRGGBB words, not premultiplied, row by row from the top; size x size
 // of them, all transparent for an empty drawing. Empty for a size that is not positive.
 std::vector<std::uint32_t> RenderIconPixels(const IconDrawing& icon, int size);
+
+// shapes in pixels (a unit is a pixel) on a transparent width x height canvas, as above: the
+// needle gauge's face.
+std::vector<std::uint32_t> RenderShapePixels(std::span<const IconShape> shapes, int width,
+                                             int height);
 
 // The same pixels as an icon; null when the system could not make one.
 UniqueIcon MakeIcon(const IconDrawing& icon, int size);

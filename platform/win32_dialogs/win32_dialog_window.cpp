@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/trackbar_model.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32_dialogs/dialog_template_memory.h"
 #include "platform/win32_dialogs/held_push_button.h"
@@ -38,10 +39,23 @@ int SendInt(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return static_cast<int>(::SendMessageW(window, message, wParam, lParam));
 }
 
+// The trackbar's range and position as the control holds them, and its ticks when asked.
+TrackbarState LoadTrackbar(HWND bar, bool withTicks) {
+    TrackbarState state;
+    state.rangeMinimum = SendInt(bar, TBM_GETRANGEMIN);
+    state.rangeMaximum = SendInt(bar, TBM_GETRANGEMAX);
+    state.position = SendInt(bar, TBM_GETPOS);
+    // Without the two ends, which the control counts too.
+    const int ticks = withTicks ? SendInt(bar, TBM_GETNUMTICS) - 2 : 0;
+    for (int i = 0; i < ticks; ++i)
+        state.tics.push_back(SendInt(bar, TBM_GETTIC, static_cast<WPARAM>(i)));
+    return state;
+}
+
 }  // namespace
 
 Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialog, DialogHandler& handler)
-    : dialog_(dialog), handler_(handler) {}
+    : dialog_(dialog), session_(dialog, handler, *this) {}
 
 Win32DialogWindow::~Win32DialogWindow() {
     painted_.clear();
@@ -60,9 +74,8 @@ int Win32DialogWindow::Run(HWND owner, const Observer& observer) {
     observer_ = nullptr;
     if (createStopped_)
         return -1;
-    if (!endResult_)
-        return static_cast<int>(result);  // -1 also when the host could not make the window
-    return *endResult_;
+    // -1 also when the host could not make the window.
+    return session_.Result().value_or(static_cast<int>(result));
 }
 
 INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
@@ -85,16 +98,18 @@ INT_PTR Win32DialogWindow::OnInitDialog() {
         if (IsPushButton(control.kind) && control.id != kIdStatic)
             MakeHoldable(ControlHandle(control.id));
     }
-    if (handler_.OnCreate(*this) == -1) {
-        // Never shown: the run ends here, and WM_DESTROY brings OnDestroy.
+    if (!session_.Create()) {
+        // Never shown: the run ends here (the session has already brought OnDestroy).
         createStopped_ = true;
         ::EndDialog(window_, -1);
         return FALSE;
     }
-    const bool focusFirstTabStop = handler_.OnInitDialog();
-    if (!endResult_ && observer_ != nullptr && *observer_)
+    // The focus goes where the session says, rather than where the dialog manager would put it.
+    if (const int first = session_.Init(); first != 0)
+        SetFocus(first);
+    if (!session_.Ended() && observer_ != nullptr && *observer_)
         (*observer_)(*this);
-    return focusFirstTabStop ? TRUE : FALSE;
+    return FALSE;
 }
 
 INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -104,25 +119,21 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         case WM_HSCROLL:
         case WM_VSCROLL:
-            OnScroll(reinterpret_cast<HWND>(lParam), wParam, message == WM_VSCROLL);
+            OnScroll(reinterpret_cast<HWND>(lParam), wParam);
             return TRUE;
         case WM_SYSCOMMAND:
-            if (!endResult_ && !createStopped_ &&
-                handler_.OnSysCommand(static_cast<std::uint32_t>(wParam))) {
+            if (session_.SystemCommand(static_cast<std::uint32_t>(wParam))) {
                 ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
                 return TRUE;
             }
-            return FALSE;  // the default processing: move, close (IDCANCEL) ...
+            return FALSE;  // the default processing: move, size ...
         case WM_TIMER:
             // A tick queued before its timer was killed is dropped here.
             if (timers_.contains(static_cast<std::uint32_t>(wParam)))
-                handler_.OnTimer(static_cast<std::uint32_t>(wParam));
+                session_.Timer(static_cast<std::uint32_t>(wParam));
             return TRUE;
         case WM_DESTROY:
-            if (!destroyed_) {
-                destroyed_ = true;
-                handler_.OnDestroy();
-            }
+            session_.Destroy();
             for (const std::uint32_t id : timers_)
                 ::KillTimer(window_, id);
             timers_.clear();
@@ -138,38 +149,17 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void Win32DialogWindow::OnCommand(int id, int code) {
-    if (endResult_ || createStopped_)
-        return;
-    if (id == kIdOk) {
-        // Enter while OK is disabled, as while a sound plays, is not an OK.
-        const HWND ok = ::GetDlgItem(window_, kIdOk);
-        if (ok == nullptr || ::IsWindowEnabled(ok))
-            handler_.OnOK();
-        return;
-    }
-    if (id == kIdCancel) {
-        handler_.OnCancel();
-        return;
-    }
-    // Only the user's clicks count: a disabled button takes none, whatever a program sends it.
-    const HWND button = Control(id, IsPushButton);
-    if (code == BN_CLICKED && button != nullptr && ::IsWindowEnabled(button))
-        handler_.OnCommand(id);
+    // Of the other controls only the push buttons' clicks count.
+    if (id == kIdOk || id == kIdCancel || code == BN_CLICKED)
+        session_.Command(id);
 }
 
-void Win32DialogWindow::OnScroll(HWND control, WPARAM wParam, bool vertical) {
-    if (endResult_ || control == nullptr)
-        return;
-    const int id = ::GetDlgCtrlID(control);
-    const ControlTemplate* found = dialog_.Find(id);
+void Win32DialogWindow::OnScroll(HWND control, WPARAM wParam) {
     const WORD code = LOWORD(wParam);
-    if (found == nullptr || !IsTrackbar(found->kind) || code > kLastScrollCode)
+    if (control == nullptr || code > kLastScrollCode)
         return;
-    if (vertical) {
-        handler_.OnVScroll(id, static_cast<ScrollCode>(code));
-    } else {
-        handler_.OnHScroll(id, static_cast<ScrollCode>(code));
-    }
+    // The session tells the two directions apart by the trackbar's kind.
+    session_.Scroll(::GetDlgCtrlID(control), static_cast<ScrollCode>(code));
 }
 
 void Win32DialogWindow::PutPictures() {
@@ -244,34 +234,26 @@ void Win32DialogWindow::SetSliderRange(int id, int minimum, int maximum, bool re
     const HWND bar = Control(id, IsTrackbar);
     if (bar == nullptr)
         return;
-    maximum = std::max(minimum, maximum);
+    TrackbarState state = LoadTrackbar(bar, true);
+    const std::size_t ticks = state.tics.size();
+    state.SetRange(minimum, maximum);
     // The two messages take the whole 32-bit positions (TBM_SETRANGE packs 16-bit ones).
-    ::SendMessageW(bar, TBM_SETRANGEMIN, FALSE, minimum);
-    ::SendMessageW(bar, TBM_SETRANGEMAX, FALSE, maximum);
-    // Ticks outside the new range go, as the position comes inside it.
-    const int ticks = SendInt(bar, TBM_GETNUMTICS) - 2;  // without the two ends
-    std::vector<int> kept;
-    for (int i = 0; i < ticks; ++i) {
-        const int tick = SendInt(bar, TBM_GETTIC, static_cast<WPARAM>(i));
-        if (tick >= minimum && tick <= maximum)
-            kept.push_back(tick);
-    }
-    if (static_cast<int>(kept.size()) != std::max(ticks, 0)) {
+    ::SendMessageW(bar, TBM_SETRANGEMIN, FALSE, state.rangeMinimum);
+    ::SendMessageW(bar, TBM_SETRANGEMAX, FALSE, state.rangeMaximum);
+    if (state.tics.size() != ticks) {
         ::SendMessageW(bar, TBM_CLEARTICS, FALSE, 0);
-        for (const int tick : kept)
+        for (const int tick : state.tics)
             ::SendMessageW(bar, TBM_SETTIC, 0, tick);
     }
-    const int position = SendInt(bar, TBM_GETPOS);
-    ::SendMessageW(bar, TBM_SETPOS, redraw ? TRUE : FALSE, std::clamp(position, minimum, maximum));
+    ::SendMessageW(bar, TBM_SETPOS, redraw ? TRUE : FALSE, state.position);
 }
 
 void Win32DialogWindow::SetSliderPos(int id, int position, bool redraw) {
     const HWND bar = Control(id, IsTrackbar);
     if (bar == nullptr)
         return;
-    const int minimum = SendInt(bar, TBM_GETRANGEMIN);
-    const int maximum = SendInt(bar, TBM_GETRANGEMAX);
-    ::SendMessageW(bar, TBM_SETPOS, redraw ? TRUE : FALSE, std::clamp(position, minimum, maximum));
+    TrackbarState state = LoadTrackbar(bar, false);
+    ::SendMessageW(bar, TBM_SETPOS, redraw ? TRUE : FALSE, state.SetPosition(position));
 }
 
 int Win32DialogWindow::GetSliderPos(int id) const {
@@ -281,10 +263,8 @@ int Win32DialogWindow::GetSliderPos(int id) const {
 
 bool Win32DialogWindow::SetSliderTic(int id, int position) {
     const HWND bar = Control(id, IsTrackbar);
-    if (bar == nullptr || position < SendInt(bar, TBM_GETRANGEMIN) ||
-        position > SendInt(bar, TBM_GETRANGEMAX)) {
+    if (bar == nullptr || !LoadTrackbar(bar, false).AddTic(position))
         return false;
-    }
     return ::SendMessageW(bar, TBM_SETTIC, 0, position) != FALSE;
 }
 
@@ -398,7 +378,7 @@ void Win32DialogWindow::AddSystemMenuItem(std::uint32_t commandId, std::string_v
 }
 
 void Win32DialogWindow::EndDialog(int result) {
-    endResult_ = result;
+    session_.End(result);
     if (window_ != nullptr)
         ::EndDialog(window_, result);
 }

@@ -1,22 +1,21 @@
 #pragma once
 // One running dialog on the host's own dialog manager: the window DialogBoxIndirectParamW makes
 // from the template, seen by the presenter as its DialogView and DialogTimers. The dialog
-// procedure turns the host's messages into the presenter's callbacks, in the host's order:
+// procedure turns the host's messages into the calls of the dialog's session (DialogSession,
+// which keeps the order, the routing and the first focus):
 //
 //   WM_INITDIALOG    the controls exist, the window is hidden: pictures go on the icon buttons
-//                    and icon controls, then OnCreate; -1 ends the run there (the window never
-//                    shows; OnDestroy follows with WM_DESTROY), else OnInitDialog, whose answer
-//                    decides whether the dialog manager puts the focus on the first tab stop
-//   WM_COMMAND       IDOK (the OK button, Enter) to OnOK unless OK is disabled; IDCANCEL (Esc,
-//                    the close box, Close) to OnCancel; any other push button to OnCommand
-//   WM_HSCROLL/VSCROLL  a trackbar the user moved, with its TB_* code
-//   WM_SYSCOMMAND    OnSysCommand; what it leaves goes to the default processing (SC_CLOSE
-//                    becomes IDCANCEL there)
-//   WM_TIMER         OnTimer for the timers started through Timers() and still running
-//   WM_DESTROY       OnDestroy, once
+//                    and icon controls, then Create; when that stops the dialog, the run ends
+//                    there unseen; else Init, and the focus goes to the control it names
+//   WM_COMMAND       Command: IDOK (the OK button, Enter), IDCANCEL (Esc, the close box, Close)
+//                    and the clicks of the push buttons
+//   WM_HSCROLL/VSCROLL  Scroll, for a trackbar the user moved, with its TB_* code
+//   WM_SYSCOMMAND    SystemCommand; what it leaves goes to the default processing
+//   WM_TIMER         Timer, for the timers started through Timers() and still running
+//   WM_DESTROY       Destroy
 //
-// After EndDialog no user action reaches the presenter any more. Changes the presenter makes
-// never come back to it: trackbar messages from code send no scroll notification.
+// Changes the presenter makes never come back to it: trackbar messages from code send no scroll
+// notification. Trackbars keep the rules of TrackbarState.
 //
 // Thread: dialog.
 
@@ -31,6 +30,7 @@
 #include <vector>
 
 #include "platform/ui/dialog_handler.h"
+#include "platform/ui/dialog_session.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_timers.h"
 #include "platform/ui/dialog_view.h"
@@ -90,7 +90,7 @@ class Win32DialogWindow final : public DialogView, public DialogTimers {
     HWND PaintedHandle(int id) const;
     // The tool-tip window, once a tip was set.
     HWND ToolTipHandle() const { return toolTips_; }
-    std::optional<int> EndResult() const { return endResult_; }
+    std::optional<int> EndResult() const { return session_.Result(); }
     const DialogTemplate& Template() const { return dialog_; }
 
   private:
@@ -98,19 +98,17 @@ class Win32DialogWindow final : public DialogView, public DialogTimers {
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnInitDialog();
     void OnCommand(int id, int code);
-    void OnScroll(HWND control, WPARAM wParam, bool vertical);
+    void OnScroll(HWND control, WPARAM wParam);
     void PutPictures();
     // The control's window when the template holds id with a kind that kindFits accepts.
     HWND Control(int id, bool (*kindFits)(ControlKind)) const;
 
     const DialogTemplate& dialog_;
-    DialogHandler& handler_;
+    DialogSession session_;
     HWND window_ = nullptr;
     Win32MessageBoxes boxes_{window_};
     const Observer* observer_ = nullptr;
-    std::optional<int> endResult_;
     bool createStopped_ = false;
-    bool destroyed_ = false;
     std::set<std::uint32_t> timers_;
     std::map<int, std::unique_ptr<PaintedControlWindow>> painted_;
     std::map<int, int> sunkenValues_;  // the level a painted frame shows, as the program set it

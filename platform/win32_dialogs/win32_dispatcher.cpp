@@ -3,8 +3,6 @@
 #include <condition_variable>
 #include <memory>
 
-#include "platform/audio/device_callback.h"
-
 namespace zav::platform::win32 {
 
 namespace {
@@ -99,13 +97,7 @@ void Win32Dispatcher::Post(Task task) {
         wakePosted_ = ::PostMessageW(window_, kRunTasks, 0, 0) != FALSE;
 }
 
-bool Win32Dispatcher::Send(Task task) {
-    if (InAnyCallback())
-        return false;  // it could wait for a Close that waits for this callback
-    if (OnDialogThread()) {
-        task();
-        return true;
-    }
+bool Win32Dispatcher::DoSend(Task task) {
     auto completion = std::make_shared<Completion>();
     Post([notice = std::make_shared<DropNotice>(completion), task = std::move(task)] {
         task();

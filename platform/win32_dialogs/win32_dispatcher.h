@@ -26,11 +26,13 @@ class Win32Dispatcher final : public Dispatcher {
     Win32Dispatcher& operator=(const Win32Dispatcher&) = delete;
 
     void Post(Task task) override;
-    bool Send(Task task) override;
     bool OnDialogThread() const override;
 
     // False when the message window could not be made: Post then drops its tasks.
     bool Valid() const { return window_ != nullptr; }
+
+  protected:
+    bool DoSend(Task task) override;
 
   private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

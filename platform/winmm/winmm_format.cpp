@@ -23,18 +23,7 @@ std::string NameOf(const WCHAR (&field)[N]) {
 
 }  // namespace
 
-std::optional<WAVEFORMATEX> ToWaveFormatEx(const PcmWaveFormat& format) {
-    if (format.formatTag != kWaveFormatPcm)
-        return std::nullopt;
-    if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
-        return std::nullopt;
-    if (format.channels == 0 || format.channels > kMaxWaveChannels)
-        return std::nullopt;
-    if (format.samplesPerSec < kMinWaveRate || format.samplesPerSec > kMaxWaveRate)
-        return std::nullopt;
-    const std::uint32_t block = format.channels * format.bitsPerSample / 8u;
-    if (format.blockAlign != block || format.avgBytesPerSec != format.samplesPerSec * block)
-        return std::nullopt;
+WAVEFORMATEX ToWaveFormatEx(const PcmWaveFormat& format) {
     WAVEFORMATEX host{};
     host.wFormatTag = WAVE_FORMAT_PCM;
     host.nChannels = format.channels;

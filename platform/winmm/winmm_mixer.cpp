@@ -25,16 +25,24 @@ MixerCaps FromHostCaps(const MIXERCAPSW& host) {
 
 }  // namespace
 
-WinmmMixer::WinmmMixer(Dispatcher& dispatcher) : notices_(dispatcher) {}
+WinmmMixer::WinmmMixer(Dispatcher& dispatcher)
+    : handles_(
+          dispatcher,
+          [this](MixerHandle mixer, std::uint32_t controlId, std::vector<std::uint32_t>& values) {
+              return ReadControlValues(*this, mixer, controlId, values);
+          },
+          true) {}
 
 WinmmMixer::~WinmmMixer() {
-    std::map<std::uintptr_t, Session> open;
+    std::map<std::uintptr_t, HMIXER> open;
     {
         std::lock_guard lock(mutex_);
-        open.swap(sessions_);
+        open.swap(hosts_);
     }
-    for (const auto& [handle, session] : open)
-        ::mixerClose(session.host);
+    for (const auto& [handle, host] : open) {
+        handles_.Remove(MixerHandle{handle});
+        ::mixerClose(host);
+    }
     window_.reset();  // no notice comes after this
 }
 
@@ -113,9 +121,8 @@ MixerResult WinmmMixer::Open(std::uint32_t deviceId, MixerNotificationSink* sink
         return ToMixerResult(opened);
     }
     std::lock_guard lock(mutex_);
-    const std::uintptr_t opening = nextHandle_++;
-    sessions_[opening] = Session{host, deviceId, sink};
-    handle = MixerHandle{opening};
+    handle = handles_.Add(deviceId, sink);
+    hosts_[static_cast<std::uintptr_t>(handle)] = host;
     return MixerResult::NoError;
 }
 
@@ -123,19 +130,18 @@ MixerResult WinmmMixer::Close(MixerHandle mixer) {
     HMIXER host = nullptr;
     {
         std::lock_guard lock(mutex_);
-        auto found = sessions_.find(static_cast<std::uintptr_t>(mixer));
-        if (found == sessions_.end())
-            return MixerResult::InvalidHandle;
-        host = found->second.host;
-        sessions_.erase(found);  // notices still queued for it are dropped when they run
+        if (!handles_.Remove(mixer))
+            return MixerResult::InvalidHandle;  // notices still queued for it are dropped
+        host = hosts_[static_cast<std::uintptr_t>(mixer)];
+        hosts_.erase(static_cast<std::uintptr_t>(mixer));
     }
     return ToMixerResult(::mixerClose(host));
 }
 
 HMIXER WinmmMixer::HostOf(MixerHandle mixer) {
     std::lock_guard lock(mutex_);
-    auto found = sessions_.find(static_cast<std::uintptr_t>(mixer));
-    return found == sessions_.end() ? nullptr : found->second.host;
+    auto found = hosts_.find(static_cast<std::uintptr_t>(mixer));
+    return found == hosts_.end() ? nullptr : found->second;
 }
 
 MixerResult WinmmMixer::GetLineInfo(MixerHandle mixer, LineInfoQuery query, MixerLine& line) {
@@ -165,8 +171,10 @@ MixerResult WinmmMixer::GetLineControls(MixerHandle mixer, LineControlsQuery que
     if (!flags)
         return MixerResult::InvalidFlag;
     const std::size_t count = request.controls.size();
-    if (count == 0 || (query != LineControlsQuery::All && count != 1))
-        return MixerResult::InvalidParam;
+    if (const MixerResult counted = CheckControlsBuffer(query, request);
+        counted != MixerResult::NoError) {
+        return counted;
+    }
     std::vector<MIXERCONTROLW> found(count);
     MIXERLINECONTROLSW controls{};
     controls.cbStruct = sizeof controls;
@@ -199,7 +207,7 @@ MixerResult WinmmMixer::GetControlDetails(MixerHandle mixer, ControlDetailsQuery
         return MixerResult::NotSupported;
     if (query != ControlDetailsQuery::Value)
         return MixerResult::InvalidFlag;
-    if (const MixerResult shaped = CheckDetailsShape(details); shaped != MixerResult::NoError)
+    if (const MixerResult shaped = CheckDetailsBuffer(details); shaped != MixerResult::NoError)
         return shaped;
     std::fill(details.details.begin(), details.details.end(), 0u);
     MIXERCONTROLDETAILS asked{};
@@ -221,7 +229,7 @@ MixerResult WinmmMixer::SetControlDetails(MixerHandle mixer, ControlDetailsSet h
     const std::optional<DWORD> flags = DetailsSetFlags(how);
     if (!flags)
         return MixerResult::InvalidFlag;
-    if (const MixerResult shaped = CheckDetailsShape(details); shaped != MixerResult::NoError)
+    if (const MixerResult shaped = CheckDetailsBuffer(details); shaped != MixerResult::NoError)
         return shaped;
     std::vector<std::uint32_t> values(details.details.begin(), details.details.end());
     MIXERCONTROLDETAILS given{};
@@ -235,46 +243,21 @@ MixerResult WinmmMixer::SetControlDetails(MixerHandle mixer, ControlDetailsSet h
         ::mixerSetControlDetails(ObjectOf(host), &given, *flags | MIXER_OBJECTF_HMIXER);
     if (set != MMSYSERR_NOERROR)
         return ToMixerResult(set);
-    std::vector<std::uintptr_t> listening;
-    {
-        std::lock_guard lock(mutex_);
-        const std::uint32_t device = sessions_[static_cast<std::uintptr_t>(mixer)].deviceId;
-        for (const auto& [handle, session] : sessions_) {
-            if (session.sink != nullptr && session.deviceId == device)
-                listening.push_back(handle);
-        }
-    }
-    for (std::uintptr_t handle : listening)
-        Announce(MixerChange::Control, MixerHandle{handle}, details.controlId);
+    handles_.AnnounceWrite(mixer, details.controlId);
     return MixerResult::NoError;
 }
 
-void WinmmMixer::Announce(MixerChange change, MixerHandle mixer, std::uint32_t id) {
-    notices_.Post([this, change, mixer, id] {
-        MixerNotificationSink* sink = nullptr;
-        {
-            std::lock_guard lock(mutex_);
-            auto found = sessions_.find(static_cast<std::uintptr_t>(mixer));
-            if (found == sessions_.end())
-                return;  // closed since: the sink may be gone
-            sink = found->second.sink;
-        }
-        if (sink != nullptr)
-            sink->OnMixerChange(change, mixer, id);
-    });
-}
-
 void WinmmMixer::OnSystemNotice(MixerChange change, HMIXER host, DWORD id) {
-    std::vector<std::uintptr_t> listening;
+    std::vector<std::uintptr_t> receiving;
     {
         std::lock_guard lock(mutex_);
-        for (const auto& [handle, session] : sessions_) {
-            if (session.host == host && session.sink != nullptr)
-                listening.push_back(handle);
+        for (const auto& [handle, open] : hosts_) {
+            if (open == host)
+                receiving.push_back(handle);
         }
     }
-    for (std::uintptr_t handle : listening)
-        Announce(change, MixerHandle{handle}, id);
+    for (std::uintptr_t handle : receiving)
+        handles_.SystemChange(MixerHandle{handle}, change, id);
 }
 
 }  // namespace zav::platform::winmm

@@ -2,13 +2,14 @@
 // The host's mixer on the WinMM mixer calls, one for one, with the host's own numbers for
 // devices, lines, controls and results (winmm_mixer_records.h translates the records).
 //
-// Handles are the backend's own and never reused, so a closed handle is recognised even when
-// the system hands out its HMIXER again. A handle opened with a sink sends its change notices
-// to a message-only window on a thread of its own (winmm_notice_window.h), which posts each
-// through the Dispatcher; the sink is called on the dialog thread, and only while its handle
-// is open. A change made through SetControlDetails is also announced by the backend itself to
-// every open handle of that device with a sink, since not every system sends a notice for it
-// (Wine sends none); where the system does, the sink hears the change twice.
+// Handles and notices follow MixerHandles (mixer_handles.h): handles are the backend's own and
+// never reused, so a closed handle is recognised even when the system hands out its HMIXER
+// again. A handle opened with a sink sends the system's change notices to a message-only window
+// on a thread of its own (winmm_notice_window.h); the sink is called on the dialog thread, and
+// only while its handle is open. A change made through SetControlDetails is announced by the
+// backend itself to every open handle of that device, since not every system sends a notice
+// for it (Wine sends none); where the system does, its notice is merged with the announcement,
+// so the sink hears each change once.
 //
 // Value queries start from a zeroed buffer, so a control that the system answers without
 // writing a value (Wine does so for its source lines) reads 0, never stale memory.
@@ -26,8 +27,8 @@
 #include <mutex>
 
 #include "platform/mixer/mixer.h"
+#include "platform/mixer/mixer_handles.h"
 #include "platform/ui/dispatcher.h"
-#include "platform/ui/scoped_poster.h"
 #include "platform/winmm/winmm_notice_window.h"
 
 namespace zav::platform::winmm {
@@ -61,24 +62,14 @@ class WinmmMixer final : public Mixer {
                                   const MixerControlDetails& details) override;
 
   private:
-    struct Session {
-        HMIXER host = nullptr;
-        std::uint32_t deviceId = 0;
-        MixerNotificationSink* sink = nullptr;
-    };
-
     // The system's handle behind mixer, or null when it is not open. Dialog thread.
     HMIXER HostOf(MixerHandle mixer);
-    // Queues a notice for one handle; the sink hears it only if the handle is still open then.
-    // Any thread.
-    void Announce(MixerChange change, MixerHandle mixer, std::uint32_t id);
     // A notice from the system. Window thread.
     void OnSystemNotice(MixerChange change, HMIXER host, DWORD id);
 
-    std::mutex mutex_;  // sessions_: written on the dialog thread, read on the window thread
-    std::map<std::uintptr_t, Session> sessions_;
-    std::uintptr_t nextHandle_ = 0x1000;    // apart from device numbers; never reused
-    ScopedPoster notices_;                  // notices still queued when the mixer goes are dropped
+    std::mutex mutex_;  // hosts_: written on the dialog thread, read on the window thread
+    std::map<std::uintptr_t, HMIXER> hosts_;  // by open handle
+    MixerHandles handles_;
     std::unique_ptr<NoticeWindow> window_;  // made at the first Open with a sink; goes first
 };
 

@@ -121,12 +121,4 @@ std::optional<DWORD> DetailsSetFlags(ControlDetailsSet how) {
     return std::nullopt;
 }
 
-MixerResult CheckDetailsShape(const MixerControlDetails& details) {
-    if (details.channels == 0)
-        return MixerResult::InvalidParam;
-    const std::uint64_t needed = static_cast<std::uint64_t>(details.channels) *
-                                 std::max<std::uint32_t>(details.multipleItems, 1);
-    return details.details.size() < needed ? MixerResult::InvalidParam : MixerResult::NoError;
-}
-
 }  // namespace zav::platform::winmm

@@ -30,8 +30,4 @@ MixerControl FromHostControl(const MIXERCONTROLW& host);
 
 std::optional<DWORD> DetailsSetFlags(ControlDetailsSet how);
 
-// InvalidParam when details asks for no channel or its buffer is too small for the channels
-// and items it names (the host would read or write past it); NoError otherwise.
-MixerResult CheckDetailsShape(const MixerControlDetails& details);
-
 }  // namespace zav::platform::winmm

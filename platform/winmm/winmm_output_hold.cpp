@@ -33,16 +33,7 @@ MmResult WinmmOutputHold::Create(std::unique_ptr<OutputDeviceHold>& hold) {
     return MmResult::NoError;
 }
 
-MmResult WinmmOutputHold::SetCooperativeLevel(CooperativeLevel level) {
-    switch (level) {
-        case CooperativeLevel::Normal:
-        case CooperativeLevel::Priority:
-        case CooperativeLevel::Exclusive:
-        case CooperativeLevel::WritePrimary:
-            break;
-        default:
-            return MmResult::InvalParam;
-    }
+MmResult WinmmOutputHold::ApplyCooperativeLevel(CooperativeLevel level) {
     // The seam gives no window: the hold never plays, so no window's focus has to decide what
     // is heard, and the desktop stands in for the dialog as the owner the call asks for.
     return FromDirectSoundResult(

@@ -18,10 +18,10 @@ class WinmmOutputHold final : public OutputDeviceHold {
     // says why (NoDriver without an output device, Allocated when it is taken).
     static MmResult Create(std::unique_ptr<OutputDeviceHold>& hold);
 
-    // IDirectSound::SetCooperativeLevel. InvalParam for a level the host does not know.
-    MmResult SetCooperativeLevel(CooperativeLevel level) override;
-
   private:
+    // IDirectSound::SetCooperativeLevel.
+    MmResult ApplyCooperativeLevel(CooperativeLevel level) override;
+
     explicit WinmmOutputHold(ComPtr<IDirectSound> sound) : sound_(std::move(sound)) {}
 
     ComPtr<IDirectSound> sound_;

@@ -4,8 +4,6 @@
 
 #include <mmsystem.h>
 
-#include <optional>
-
 #include "platform/winmm/winmm_format.h"
 #include "platform/winmm/winmm_wave_pump.h"
 
@@ -36,10 +34,11 @@ MmResult WinmmWaveDevices::DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& ca
 
 MmResult WinmmWaveDevices::OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format,
                                       WaveStream& stream, std::unique_ptr<WavePump>& pump) {
-    const std::optional<WAVEFORMATEX> host = ToWaveFormatEx(format);
-    if (!host)
-        return MmResult::WaveBadFormat;
-    return WinmmWavePump::Open(stream, deviceId, *host, pump);
+    // An id past the last device is answered here, as the system would: Wine's own answer to it
+    // can hang when its device thread is starting again after the last device closed.
+    if (deviceId != WAVE_MAPPER && deviceId >= CountDevices())
+        return MmResult::BadDeviceId;
+    return WinmmWavePump::Open(stream, deviceId, ToWaveFormatEx(format), pump);
 }
 
 }  // namespace zav::platform::winmm

@@ -19,8 +19,8 @@ class WinmmWaveDevices final : public WaveDevices {
     std::uint32_t CountDevices() override;
     // BadDeviceId beyond the list, as the system answers.
     MmResult DeviceCaps(std::uint32_t deviceId, WaveDeviceCaps& caps) override;
-    // WaveBadFormat for a format that is not plain 8- or 16-bit PCM of one or two channels
-    // (see ToWaveFormatEx) or that the device refuses; otherwise the system's result.
+    // format has passed the core's check; WaveBadFormat when the device refuses it, otherwise
+    // the system's result.
     MmResult OpenDevice(std::uint32_t deviceId, const PcmWaveFormat& format, WaveStream& stream,
                         std::unique_ptr<WavePump>& pump) override;
 

@@ -118,32 +118,25 @@ void WinmmWavePump::Reset() {
     device_->Reset();
     if (stream_.Direction() == WaveDirection::In) {
         HarvestCaptureLocked(false);
-        position_ = 0;
         return;
     }
     ForgetWrittenLocked();
-    position_ = 0;
-    played_ = 0;
     positionBase_ = device_->BytePosition().value_or(0);
 }
 
-std::uint64_t WinmmWavePump::Position() {
-    if (Failed())
-        return stream_.Direction() == WaveDirection::In ? position_ : played_;
+void WinmmWavePump::CatchUp() {
     if (stream_.Direction() == WaveDirection::In) {
         // What the device has handed back already belongs to the position.
         if (stream_.Recording())
             HarvestCaptureLocked(true);
-        return position_;
+        return;
     }
     HarvestPlayedLocked();
-    CompletePlayedLocked();
-    std::uint64_t heard = played_;
+    // The device's own count may be ahead of the buffers it has handed back.
     if (const std::optional<std::uint64_t> device = device_->BytePosition();
         device && *device >= positionBase_) {
-        heard = std::max(heard, std::min(*device - positionBase_, position_));
+        stream_.Played(*device - positionBase_);
     }
-    return heard;
 }
 
 void WinmmWavePump::Wake() {

@@ -10,14 +10,12 @@
 // is made with the core's mutex held, so the device is never used by two threads at once.
 //
 // Capture: the ring (eight buffers of about 20 ms) is queued from the open on; what comes back
-// is copied into the stream's buffers, oldest first, and the device buffer is queued again.
-// Samples that find no stream buffer are lost, as on the host. The position counts the bytes
-// put into stream buffers since open or the last reset.
+// goes to the stream's capture cursor, and the device buffer is queued again.
 //
-// Playback: each stream buffer is cut into device buffers of about 20 ms that are written in
-// order; a stream buffer comes back once the device has played its last device buffer, so the
-// end-of-sound callback matches what is heard. The position is the device's own, kept between
-// what the returned device buffers prove played and what was written.
+// Playback: the stream's playback cursor is cut into device buffers of about 20 ms that are
+// written in order; what a returned device buffer proves played, and the device's own count
+// beyond it, is reported to the cursor, which hands a stream buffer back once its last byte has
+// played, so the end-of-sound callback matches what is heard.
 //
 // A device that refuses its buffers (the sound system has gone) fails the stream: every buffer
 // comes back through the callback and the calls that need the device answer NoDriver.
@@ -53,7 +51,7 @@ class WinmmWavePump final : public WavePump {
     MmResult Start() override;
     MmResult Stop() override;
     void Reset() override;
-    std::uint64_t Position() override;
+    void CatchUp() override;
     void Wake() override;
     void Shutdown() override;
 
@@ -75,11 +73,10 @@ class WinmmWavePump final : public WavePump {
     void TransferLocked();
     // Capture: takes in every device buffer that came back; deliver false drops its samples.
     void HarvestCaptureLocked(bool deliver);
-    void DeliverCapturedLocked(const std::uint8_t* bytes, std::uint32_t length);
     // Playback: takes in the played device buffers, then writes what the ring has room for.
     void HarvestPlayedLocked();
     void WritePlaybackLocked();
-    void CompletePlayedLocked();
+    // Playback, after a reset: every device buffer is idle again.
     void ForgetWrittenLocked();
     void FailLocked();
 
@@ -89,15 +86,11 @@ class WinmmWavePump final : public WavePump {
     std::unique_ptr<EventHandle> done_;  // signalled by the device's callback; outlives device_
     EventHandle wake_;
     std::unique_ptr<WinmmWaveDevice> device_;
-    std::vector<DeviceBuffer> ring_;     // never resized: the device holds pointers into it
-    std::deque<std::size_t> inDevice_;   // ring indices, in the order the device returns them
-    std::vector<std::size_t> idle_;      // playback: ring indices free to be written
-    std::uint32_t headOffset_ = 0;       // playback: bytes written of the next stream buffer
-    std::deque<std::uint64_t> written_;  // playback: where each written, unheard buffer ends
-    std::uint64_t position_ = 0;         // capture: recorded; playback: written
-    std::uint64_t played_ = 0;           // playback: proven played by returned buffers
-    std::uint64_t positionBase_ = 0;     // playback: the device's count at the last reset
-    std::jthread thread_;                // last: starts once everything above exists
+    std::vector<DeviceBuffer> ring_;    // never resized: the device holds pointers into it
+    std::deque<std::size_t> inDevice_;  // ring indices, in the order the device returns them
+    std::vector<std::size_t> idle_;     // playback: ring indices free to be written
+    std::uint64_t positionBase_ = 0;    // playback: the device's count at the last reset
+    std::jthread thread_;               // last: starts once everything above exists
 };
 
 }  // namespace zav::platform::winmm

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "platform/winmm/winmm_wave_pump.h"
 
@@ -32,7 +33,6 @@ void WinmmWavePump::TransferLocked() {
     }
     HarvestPlayedLocked();
     WritePlaybackLocked();
-    CompletePlayedLocked();
 }
 
 void WinmmWavePump::HarvestCaptureLocked(bool deliver) {
@@ -41,7 +41,7 @@ void WinmmWavePump::HarvestCaptureLocked(bool deliver) {
         inDevice_.pop_front();
         DeviceBuffer& buffer = ring_[index];
         if (deliver)
-            DeliverCapturedLocked(buffer.data.data(), buffer.header.dwBytesRecorded);
+            stream_.Capture({buffer.data.data(), buffer.header.dwBytesRecorded});
         buffer.header.dwBytesRecorded = 0;
         if (device_->Queue(buffer.header) != MmResult::NoError) {
             FailLocked();
@@ -51,82 +51,42 @@ void WinmmWavePump::HarvestCaptureLocked(bool deliver) {
     }
 }
 
-void WinmmWavePump::DeliverCapturedLocked(const std::uint8_t* bytes, std::uint32_t length) {
-    std::uint32_t offset = 0;
-    while (length - offset >= frameBytes_) {
-        WaveHeader* header = stream_.Front();
-        if (header == nullptr)
-            return;  // no buffer waiting: the samples are lost, as on the host
-        const std::uint32_t room =
-            (header->bufferLength - header->bytesRecorded) / frameBytes_ * frameBytes_;
-        if (room == 0) {
-            stream_.ReturnFront();  // too short for a single frame: full as it is
-            continue;
-        }
-        const std::uint32_t count = std::min(room, (length - offset) / frameBytes_ * frameBytes_);
-        std::memcpy(header->data + header->bytesRecorded, bytes + offset, count);
-        header->bytesRecorded += count;
-        position_ += count;
-        offset += count;
-        if (header->bufferLength - header->bytesRecorded < frameBytes_)
-            stream_.ReturnFront();
-    }
-}
-
 void WinmmWavePump::HarvestPlayedLocked() {
     while (!inDevice_.empty() && Done(ring_[inDevice_.front()].header)) {
         const std::size_t index = inDevice_.front();
         inDevice_.pop_front();
         DeviceBuffer& buffer = ring_[index];
         device_->Unprepare(buffer.header);
-        played_ = std::max(played_, buffer.end);
+        stream_.Played(buffer.end);
         idle_.push_back(index);
     }
 }
 
 void WinmmWavePump::WritePlaybackLocked() {
-    // The first written_.size() stream buffers are written whole; the next one is being written
-    // from headOffset_.
-    while (!Failed() && !idle_.empty() && written_.size() < stream_.QueuedCount()) {
-        WaveHeader* header = stream_.Queued(written_.size());
-        if (header == nullptr)
+    while (!Failed() && !idle_.empty()) {
+        const std::span<const std::uint8_t> unwritten = stream_.Unwritten();
+        if (unwritten.empty())
             break;
-        const std::uint32_t left = (header->bufferLength - headOffset_) / frameBytes_ * frameBytes_;
-        if (left > 0) {
-            const std::size_t index = idle_.back();
-            DeviceBuffer& buffer = ring_[index];
-            const auto count =
-                static_cast<std::uint32_t>(std::min<std::size_t>(left, buffer.data.size()));
-            std::memcpy(buffer.data.data(), header->data + headOffset_, count);
-            buffer.header = WAVEHDR{};
-            buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.data());
-            buffer.header.dwBufferLength = count;
-            if (device_->Prepare(buffer.header) != MmResult::NoError) {
-                FailLocked();
-                return;
-            }
-            if (device_->Queue(buffer.header) != MmResult::NoError) {
-                device_->Unprepare(buffer.header);
-                FailLocked();
-                return;
-            }
-            idle_.pop_back();
-            inDevice_.push_back(index);
-            headOffset_ += count;
-            position_ += count;
-            buffer.end = position_;
+        const std::size_t index = idle_.back();
+        DeviceBuffer& buffer = ring_[index];
+        const std::size_t count = std::min(unwritten.size(), buffer.data.size());
+        std::memcpy(buffer.data.data(), unwritten.data(), count);
+        buffer.header = WAVEHDR{};
+        buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.data.data());
+        buffer.header.dwBufferLength = static_cast<DWORD>(count);
+        if (device_->Prepare(buffer.header) != MmResult::NoError) {
+            FailLocked();
+            return;
         }
-        if (header->bufferLength - headOffset_ < frameBytes_) {
-            written_.push_back(position_);
-            headOffset_ = 0;
+        if (device_->Queue(buffer.header) != MmResult::NoError) {
+            device_->Unprepare(buffer.header);
+            FailLocked();
+            return;
         }
-    }
-}
-
-void WinmmWavePump::CompletePlayedLocked() {
-    while (!written_.empty() && written_.front() <= played_) {
-        written_.pop_front();
-        stream_.ReturnFront();
+        idle_.pop_back();
+        inDevice_.push_back(index);
+        stream_.Wrote(static_cast<std::uint32_t>(count));
+        buffer.end = stream_.WrittenBytes();
     }
 }
 
@@ -139,8 +99,6 @@ void WinmmWavePump::ForgetWrittenLocked() {
         }
         inDevice_.clear();
     }
-    written_.clear();
-    headOffset_ = 0;
 }
 
 void WinmmWavePump::FailLocked() {

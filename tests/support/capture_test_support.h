@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/bytes/little_endian.h"
 #include "platform/sim/sim_sound_card.h"
+#include "tests/support/violation_log.h"
 
 namespace capture_test {
 
@@ -19,24 +19,8 @@ inline void FailOnViolation(zav::platform::sim::SimSoundCard& card) {
     card.SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
 }
 
-// Keeps broken rules for a test that expects them.
-class ViolationLog {
-  public:
-    void Attach(zav::platform::sim::SimSoundCard& card) {
-        card.SetViolationHandler([this](std::string_view message) {
-            std::lock_guard lock(mutex_);
-            messages_.emplace_back(message);
-        });
-    }
-    std::vector<std::string> Messages() const {
-        std::lock_guard lock(mutex_);
-        return messages_;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> messages_;
-};
+// Keeps broken rules for a test that expects them (Attach).
+using zav::test::ViolationLog;
 
 inline std::vector<std::uint8_t> SampleBytes(std::span<const std::int16_t> samples) {
     std::vector<std::uint8_t> bytes;

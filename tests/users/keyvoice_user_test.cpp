@@ -12,16 +12,20 @@
 #include <bitset>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "keysound/string_table.h"
+#include "keyvoice/key_voice_dlg.h"
 #include "keyvoice/resources.h"
 #include "platform/sim/demo_mixer.h"
-#include "tests/users/keyvoice_rig.h"
-#include "tests/users/random_voice.h"
+#include "platform/sim/mixer_sim.h"
+#include "platform/testing/memory_file_system.h"
+#include "platform/testing/sim_multimedia_timer.h"
+#include "tests/support/keyvoice_install.h"
 #include "tests/users/recorder_model.h"
-#include "tests/users/user_session.h"
+#include "tests/users/user_rig.h"
 
 namespace random_user {
 namespace {
@@ -111,6 +115,44 @@ std::string KeyLabel(std::int32_t keyIndex) {
     const std::optional<KeySlot> key = KeyByIndex(keyIndex);
     return key ? std::string("key ") + key->label : "no key";
 }
+
+// The recorder running as a user meets it, on threads (UserRig), with the simulated multimedia
+// timer on its own thread, a mixer, and the store and files of an installed host product (its
+// paths and six built-in sounds) that outlive every dialog. The mixer reports its rule
+// violations to the ViolationLog too. Thread: the test's thread for the members, except where
+// noted.
+class KeyVoiceRig : public UserRig<CKeyVoiceDlg> {
+  public:
+    explicit KeyVoiceRig(ViolationLog& violations)
+        : UserRig(violations),
+          mixer_(std::make_unique<sim::SimMixer>(sim::DemoMixerTopology(), Thread())) {
+        mixer_->SetViolationHandler(violations_.Handler("mixer"));
+        zav::test::InstallKeyVoice(Store(), files_);
+        timer_.StartThreads();
+    }
+    ~KeyVoiceRig() {
+        EndDialog();
+        timer_.StopThreads();
+        // The mixer goes on the dialog thread, where its notifications run.
+        On([this] { mixer_.reset(); });
+    }
+
+    // A new dialog on a fresh card (see UserRig); true when it runs.
+    bool StartDialog(double speed, sim::MicSignal voice) {
+        return StartOn(speed, std::move(voice), [this](sim::SimSoundCard& card) {
+            return KeyVoiceServices{card, *mixer_, timer_, Store(), files_, Thread(), Runner()};
+        });
+    }
+
+    sim::SimMixer& Mixer() { return *mixer_; }
+    sim::SimMultimediaTimer& Timer() { return timer_; }
+    sim::MemoryFileSystem& Files() { return files_; }
+
+  private:
+    std::unique_ptr<sim::SimMixer> mixer_;  // destroyed on the dialog thread
+    sim::SimMultimediaTimer timer_;
+    sim::MemoryFileSystem files_;
+};
 
 // The user and the rules the dialog must keep. Thread: dialog (the test thread waits meanwhile).
 class RecorderUser {
@@ -224,9 +266,11 @@ class RecorderUser {
                 model_.Cancelled();
                 return true;
             case kPositionSlider:
-                return MoveSlider(kIdcPosition, static_cast<int>(kRecordBufferBytes), detail);
+                return rig_.MoveSliderAtRandom(dice_, kIdcPosition,
+                                               static_cast<int>(kRecordBufferBytes), detail);
             case kRecordVolumeSlider:
-                return MoveSlider(kIdcRecordVolume, static_cast<int>(kMaxRecordVolume), detail);
+                return rig_.MoveSliderAtRandom(dice_, kIdcRecordVolume,
+                                               static_cast<int>(kMaxRecordVolume), detail);
             case kVolumeFromOutside: {
                 const auto volume = static_cast<std::uint32_t>(dice_.Between(0, 65535));
                 detail = std::to_string(volume);
@@ -234,7 +278,7 @@ class RecorderUser {
                        platform::MixerResult::NoError;
             }
             case kAbout:
-                return About();
+                return rig_.ChooseAbout(dice_, kIdmAboutBox, kIddAboutBox, aboutFault_);
             case kRecorderActionCount:
                 break;
         }
@@ -280,27 +324,6 @@ class RecorderUser {
         if (!press())
             return false;
         model_.Confirmed(takes);
-        return true;
-    }
-
-    bool MoveSlider(int id, int maximum, std::string& detail) {
-        // Now and then beyond the ends, as a keyboard or a wild drag might ask.
-        const int position = dice_.Between(-100, maximum + 100);
-        const auto code = static_cast<platform::ScrollCode>(
-            dice_.Between(0, static_cast<int>(platform::ScrollCode::EndTrack)));
-        detail = std::to_string(position) + " code " + std::to_string(static_cast<int>(code));
-        return rig_.Window().MoveSlider(id, position, code);
-    }
-
-    bool About() {
-        const std::size_t before = rig_.Runner().Runs().size();
-        // The host keeps the low four bits of a menu command for itself.
-        const auto command = kIdmAboutBox | static_cast<std::uint32_t>(dice_.Between(0, 15));
-        if (!rig_.Window().ChooseSystemCommand(command))
-            return false;
-        const auto& runs = rig_.Runner().Runs();
-        if (runs.size() != before + 1 || runs.back().templateId != kIddAboutBox)
-            aboutFault_ = "the About item did not run the About box";
         return true;
     }
 
@@ -444,7 +467,7 @@ TEST(RandomUser, KeyVoice) {
             return "rule violation: " + violations.First();
         if (std::string fault = CheckReleased(rig); !fault.empty())
             return fault;
-        return CheckStoredRecordings(model, rig.Store(), rig.Files(), kKeyVoiceSysPath);
+        return CheckStoredRecordings(model, rig.Store(), rig.Files(), zav::test::kSysPath);
     };
 
     const auto started = std::chrono::steady_clock::now();

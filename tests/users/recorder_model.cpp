@@ -1,11 +1,12 @@
 #include "tests/users/recorder_model.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "keysound/config_store.h"
 #include "keysound/mulaw_tables.h"
 #include "keysound/wax_file.h"
-#include "tests/users/wax_codes.h"
+#include "tests/support/zav_values.h"
 
 namespace random_user {
 
@@ -13,20 +14,55 @@ namespace platform = zav::platform;
 
 namespace {
 
+constexpr std::size_t kChunkHeaderBytes = 8;
+constexpr std::size_t kFormHeaderBytes = 12;  // "RIFF", its size, "WAVE"
+
+bool TagAt(std::span<const std::uint8_t> bytes, std::size_t offset, std::string_view tag) {
+    return offset + tag.size() <= bytes.size() &&
+           std::equal(tag.begin(), tag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) |
+           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+// The mu-law codes of a .wax file, read straight from its bytes without the loader under test:
+// the bytes of the "data" chunk of a RIFF WAVE file, found by walking the form's chunks; a chunk
+// cut off by the end of the file gives what is there. Nothing when the file is no RIFF WAVE form
+// or holds no "data" chunk.
+std::optional<std::vector<std::uint8_t>> WaxDataCodes(std::span<const std::uint8_t> file) {
+    if (!TagAt(file, 0, "RIFF") || !TagAt(file, 8, "WAVE"))
+        return std::nullopt;
+    std::size_t offset = kFormHeaderBytes;
+    while (offset + kChunkHeaderBytes <= file.size()) {
+        const std::size_t size = U32At(file, offset + 4);
+        const std::size_t body = offset + kChunkHeaderBytes;
+        if (TagAt(file, offset, "data")) {
+            const std::size_t end = std::min(file.size(), body + size);
+            return std::vector<std::uint8_t>(file.begin() + static_cast<std::ptrdiff_t>(body),
+                                             file.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        offset = body + size + (size & 1);  // chunks start on even offsets
+    }
+    return std::nullopt;
+}
+
+// One mu-law code per sample, through the recorder's encoding table.
+std::vector<std::uint8_t> MuLawCodesOf(std::span<const std::int16_t> samples) {
+    std::vector<std::uint8_t> codes(samples.size());
+    std::ranges::transform(samples, codes.begin(), keyvoice::SampleToMuLaw);
+    return codes;
+}
+
 std::string KeyName(int slot) {
     return "key " + std::string(1, keyvoice::RecordableKey(slot).label);
 }
 
 std::optional<std::string> KeyInfoText(platform::RegistryStore& store, int slot) {
-    platform::RegistryKey key;
-    if (store.OpenKey(keyvoice::kZavHive, keyvoice::kZavKeyPath, platform::Access::Read, key) !=
-        platform::RegResult::Success) {
-        return std::nullopt;
-    }
-    platform::RegistryValue value;
-    if (key.Query(keyvoice::KeyInfoValueName(slot), value) != platform::RegResult::Success)
-        return std::nullopt;
-    return std::string(value.data.begin(), value.data.end());
+    return zav::test::ZavText(store, keyvoice::KeyInfoValueName(slot));
 }
 
 // "" when the file of slot holds exactly codes and loads as a sound of that many samples.

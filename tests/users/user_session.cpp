@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
-#include <numeric>
+#include <numbers>
 #include <sstream>
 #include <thread>
 
@@ -55,18 +56,17 @@ void Dice::PauseBeforeAction() {
         std::this_thread::sleep_for(std::chrono::microseconds(Between(0, 300)));
 }
 
-zav::platform::sim::RuleViolationHandler ViolationLog::Handler(std::string_view source) {
-    return [this, source = std::string(source)](std::string_view message) {
-        if (count_.fetch_add(1) == 0) {
-            std::lock_guard lock(mutex_);
-            first_ = source + ": " + std::string(message);
-        }
+zav::platform::sim::MicSignal RandomVoice(Dice& dice) {
+    const double peak = dice.Between(0, 30000);
+    const double hertz = dice.Between(100, 2000);
+    const double swellsPerSecond = dice.Between(1, 12);
+    return [=](std::uint64_t frame, std::uint32_t, std::uint32_t sampleRate) {
+        const double seconds = static_cast<double>(frame) / sampleRate;
+        const double loudness =
+            0.5 + 0.5 * std::sin(2 * std::numbers::pi * swellsPerSecond * seconds);
+        return static_cast<std::int16_t>(
+            std::lround(peak * loudness * std::sin(2 * std::numbers::pi * hertz * seconds)));
     };
-}
-
-std::string ViolationLog::First() const {
-    std::lock_guard lock(mutex_);
-    return first_;
 }
 
 Tally::Tally(std::span<const std::string_view> kindNames)

@@ -5,18 +5,18 @@
 // for a failure's message.
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/mic_signal.h"
 #include "platform/sim/rule_violation.h"
+#include "tests/support/violation_log.h"
 
 namespace random_user {
 
@@ -49,21 +49,13 @@ class Dice {
     std::mt19937 engine_;
 };
 
-// Collects what the simulated card, mixer and dispatcher report as broken rules.
-// Thread: any.
-class ViolationLog {
-  public:
-    // The handler to install in a part; source names the part in the message.
-    zav::platform::sim::RuleViolationHandler Handler(std::string_view source);
-    std::size_t Count() const { return count_.load(); }
-    // The first violation, "" while there is none.
-    std::string First() const;
+// The voice a random user speaks into the simulated microphone: a tone whose loudness swells and
+// fades, with its pitch, loudness and pace drawn from the dice, so that takes differ and the
+// level moves over the whole gauge.
+zav::platform::sim::MicSignal RandomVoice(Dice& dice);
 
-  private:
-    std::atomic<std::size_t> count_{0};
-    mutable std::mutex mutex_;
-    std::string first_;
-};
+// Collects what the simulated card, mixer and dispatcher report as broken rules.
+using zav::test::ViolationLog;
 
 // How often the user did each kind of action (accepted by the dialog or refused, as a click on
 // a button that turned disabled in between is), the dialogs run, and the last actions.

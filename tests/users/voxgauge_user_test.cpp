@@ -11,14 +11,17 @@
 #include <bitset>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/sim/mixer_sim.h"
 #include "platform/ui/dialog_handler.h"
-#include "tests/users/mic_env_oracle.h"
-#include "tests/users/random_voice.h"
-#include "tests/users/user_session.h"
-#include "tests/users/voxgauge_rig.h"
+#include "tests/support/zav_values.h"
+#include "tests/users/user_rig.h"
+#include "voxgauge/mic_env_record.h"
+#include "voxgauge/mic_setup_dlg.h"
 #include "voxgauge/resources.h"
 
 namespace random_user {
@@ -27,6 +30,173 @@ namespace {
 namespace platform = zav::platform;
 namespace sim = zav::platform::sim;
 using namespace voxgauge;
+
+// The recording microphone's volume fader, on the mixer that has one. It moves in steps of
+// kMicVolumeStep, so the mixer's answer to a slider move often differs from the move.
+constexpr std::uint32_t kMicVolumeControl = 222;
+constexpr std::uint32_t kMicVolumeStep = 256;
+
+sim::SimControl Control(std::uint32_t id, platform::ControlType type, std::uint32_t flags,
+                        std::vector<std::uint32_t> values) {
+    sim::SimControl control;
+    control.id = id;
+    control.type = type;
+    control.flags = flags;
+    control.values = std::move(values);
+    const bool isSwitch =
+        type == platform::ControlType::Mute || type == platform::ControlType::OnOff;
+    control.maximum = isSwitch || type == platform::ControlType::Mux ? 1 : 65535;
+    return control;
+}
+
+// Both mixers: speakers with a microphone source, and a recording side whose own controls are a
+// stereo volume and a three-item multiplexer, with a line input before the microphone; the
+// microphone has a mute switch, the fader (withFader only) and a boost switch.
+sim::MixerTopology VoxGaugeMixer(bool withFader) {
+    using platform::ComponentType;
+    using platform::ControlType;
+    constexpr std::uint32_t kUniform = platform::kControlUniform;
+    sim::SimLine recordingMic{22,
+                              ComponentType::SrcMicrophone,
+                              1,
+                              "Microphone",
+                              {Control(221, ControlType::Mute, kUniform, {0})}};
+    if (withFader) {
+        sim::SimControl fader = Control(kMicVolumeControl, ControlType::Volume, kUniform, {40000});
+        fader.step = kMicVolumeStep;
+        recordingMic.controls.push_back(fader);
+    }
+    recordingMic.controls.push_back(Control(223, ControlType::OnOff, kUniform, {1}));
+
+    sim::SimControl mux =
+        Control(202, ControlType::Mux, kUniform | platform::kControlMultiple, {0, 1, 0});
+    mux.items = 3;
+    sim::SimDestination speakers{{1,
+                                  ComponentType::DstSpeakers,
+                                  2,
+                                  "Speakers",
+                                  {Control(101, ControlType::Volume, 0, {50000, 48000}),
+                                   Control(102, ControlType::Mute, kUniform, {0})}},
+                                 {{11,
+                                   ComponentType::SrcWaveOut,
+                                   2,
+                                   "Wave",
+                                   {Control(111, ControlType::Volume, 0, {40000, 40000})}},
+                                  {12,
+                                   ComponentType::SrcMicrophone,
+                                   1,
+                                   "Microphone",
+                                   {Control(121, ControlType::Mute, kUniform, {1}),
+                                    Control(122, ControlType::Volume, 0, {1000})}}}};
+    sim::SimDestination recording{{2,
+                                   ComponentType::DstWaveIn,
+                                   2,
+                                   "Recording",
+                                   {Control(201, ControlType::Volume, 0, {45000, 44000}), mux}},
+                                  {{21,
+                                    ComponentType::SrcLine,
+                                    2,
+                                    "Line In",
+                                    {Control(211, ControlType::Volume, 0, {30000, 30001})}},
+                                   recordingMic}};
+    sim::MixerTopology topology;
+    topology.devices.push_back({"Random User Mixer", {speakers, recording}});
+    return topology;
+}
+
+// The microphone setup dialog running as a user meets it, on threads (UserRig), with one of two
+// mixers that outlive every dialog, as does the store: one whose microphone has a volume fader,
+// one whose microphone has none. The mixers report their rule violations to the ViolationLog.
+// Thread: the test's thread for the members, except where noted.
+class VoxGaugeRig : public UserRig<CMicSetupDlg> {
+  public:
+    explicit VoxGaugeRig(ViolationLog& violations)
+        : UserRig(violations), topologies_{VoxGaugeMixer(false), VoxGaugeMixer(true)} {
+        for (std::size_t i = 0; i < mixers_.size(); ++i) {
+            mixers_[i] = std::make_unique<sim::SimMixer>(topologies_[i], Thread());
+            mixers_[i]->SetViolationHandler(violations_.Handler("mixer"));
+        }
+    }
+    ~VoxGaugeRig() {
+        EndDialog();
+        // The mixers go on the dialog thread, where their notifications run.
+        On([this] {
+            for (auto& mixer : mixers_)
+                mixer.reset();
+        });
+    }
+
+    // A new dialog on a fresh card (see UserRig) and on one of the mixers; true when it runs.
+    bool StartDialog(bool withFader, double speed, sim::MicSignal voice) {
+        withFader_ = withFader;
+        return StartOn(speed, std::move(voice), [this](sim::SimSoundCard& card) {
+            return MicSetupServices{card, Mixer(), Store(), Thread(), Runner()};
+        });
+    }
+
+    // The mixer of the dialog running now (or last run), and its description.
+    bool WithFader() const { return withFader_; }
+    sim::SimMixer& Mixer() { return *mixers_[withFader_ ? 1 : 0]; }
+    const sim::MixerTopology& Topology() const { return topologies_[withFader_ ? 1 : 0]; }
+    std::size_t OpenMixerHandles() const {
+        std::size_t handles = 0;
+        for (const auto& mixer : mixers_)
+            handles += mixer->OpenHandleCount();
+        return handles;
+    }
+
+    // The MicEnv value as stored now; nothing when it is missing.
+    std::optional<platform::RegistryValue> StoredMicEnv() {
+        return zav::test::ZavValue(Store(), kMicEnvValueName);
+    }
+
+  private:
+    const std::array<sim::MixerTopology, 2> topologies_;  // without, with fader
+    std::array<std::unique_ptr<sim::SimMixer>, 2> mixers_;
+    bool withFader_ = true;
+};
+
+void PutU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void PutControls(std::vector<std::uint8_t>& bytes, const sim::SimLine& line,
+                 const sim::SimMixer& mixer) {
+    for (const sim::SimControl& control : line.controls) {
+        const std::uint32_t channels =
+            (control.flags & platform::kControlUniform) != 0 ? 1 : line.channels;
+        const std::uint32_t items =
+            (control.flags & platform::kControlMultiple) != 0 ? control.items : 1;
+        // Values the mixer was never given read as 0.
+        std::vector<std::uint32_t> values =
+            mixer.ControlValues(0, control.id).value_or(std::vector<std::uint32_t>{});
+        values.resize(std::size_t{channels} * items);
+        for (const std::uint32_t value : values) {
+            for (const std::uint32_t field : {channels, items, control.id, value, 0u})
+                PutU32(bytes, field);
+        }
+    }
+}
+
+// The MicEnv value a snapshot of mixer device 0 must store, worked out from the mixer's
+// description and the values the simulated mixer holds now, without the code under test: the
+// controls of every recording destination line, then those of every microphone source of every
+// destination, in destination order; one 20-byte record per value (channels, items, control id,
+// value, and a zero link, each little-endian).
+std::vector<std::uint8_t> ExpectedMicEnv(const sim::MixerTopology& topology,
+                                         const sim::SimMixer& mixer) {
+    std::vector<std::uint8_t> bytes;
+    for (const sim::SimDestination& destination : topology.devices.at(0).destinations) {
+        if (destination.line.type == platform::ComponentType::DstWaveIn)
+            PutControls(bytes, destination.line, mixer);
+        for (const sim::SimLine& source : destination.sources) {
+            if (source.type == platform::ComponentType::SrcMicrophone)
+                PutControls(bytes, source, mixer);
+        }
+    }
+    return bytes;
+}
 
 constexpr std::uint64_t kDefaultActions = 100'000;
 
@@ -157,15 +327,8 @@ class SetupUser {
     bool Do(SetupAction action, std::string& detail) {
         sim::FakeDialog& window = rig_.Window();
         switch (action) {
-            case kVolumeSlider: {
-                // Now and then beyond the ends, as a keyboard or a wild drag might ask.
-                const int position = dice_.Between(-100, kVolumeMaximum + 100);
-                const auto code = static_cast<platform::ScrollCode>(
-                    dice_.Between(0, static_cast<int>(platform::ScrollCode::EndTrack)));
-                detail =
-                    std::to_string(position) + " code " + std::to_string(static_cast<int>(code));
-                return window.MoveSlider(kIdcMicVolume, position, code);
-            }
+            case kVolumeSlider:
+                return rig_.MoveSliderAtRandom(dice_, kIdcMicVolume, kVolumeMaximum, detail);
             case kTimePasses: {
                 const int ms = dice_.Between(1, 300);
                 detail = std::to_string(ms) + " ms";
@@ -181,7 +344,7 @@ class SetupUser {
                 return rig_.Mixer().ChangeLine(0, line) == platform::MixerResult::NoError;
             }
             case kAbout:
-                return About();
+                return rig_.ChooseAbout(dice_, kIdmAboutBox, kIddAboutBox, aboutFault_);
             case kOk:
                 return Confirm([&] { return window.Click(platform::kIdOk); });
             case kEnter:
@@ -216,18 +379,6 @@ class SetupUser {
         if (!press())
             return false;
         expectedMicEnv_ = ExpectedMicEnv(rig_.Topology(), rig_.Mixer());
-        return true;
-    }
-
-    bool About() {
-        const std::size_t before = rig_.Runner().Runs().size();
-        // The host keeps the low four bits of a menu command for itself.
-        const auto command = kIdmAboutBox | static_cast<std::uint32_t>(dice_.Between(0, 15));
-        if (!rig_.Window().ChooseSystemCommand(command))
-            return false;
-        const auto& runs = rig_.Runner().Runs();
-        if (runs.size() != before + 1 || runs.back().templateId != kIddAboutBox)
-            aboutFault_ = "the About item did not run the About box";
         return true;
     }
 

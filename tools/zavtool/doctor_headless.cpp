@@ -4,7 +4,7 @@ namespace zavtool {
 
 void HeadlessDispatcher::Post(Task) {}
 
-bool HeadlessDispatcher::Send(Task task) {
+bool HeadlessDispatcher::DoSend(Task task) {
     task();
     return true;
 }

@@ -18,8 +18,11 @@ namespace zavtool {
 class HeadlessDispatcher final : public zav::platform::Dispatcher {
   public:
     void Post(Task task) override;  // dropped: nothing listens
-    bool Send(Task task) override;  // runs it at once
+    // Every thread counts as the dialog thread, so Send runs its task at once.
     bool OnDialogThread() const override { return true; }
+
+  protected:
+    bool DoSend(Task task) override;
 };
 
 class HeadlessView final : public zav::platform::DialogView,

@@ -278,7 +278,7 @@ TEST_F(KeyVoiceOnServerTest, TheRecordVolumeSliderAndTheServersSourceVolumeFollo
     // The mixer of the device KeyVoice records from: the server's default one, not a card's.
     EXPECT_EQ(keyVoice.Dialog().Devices().MixerDevice(), 0);
     platform::MixerCaps caps;
-    keyVoice.OnDialog([&] { keyVoice.Mixer().GetDevCaps(0u, caps); });
+    keyVoice.On([&] { keyVoice.Mixer().GetDevCaps(0u, caps); });
     EXPECT_EQ(caps.name, DefaultCardName());
     EXPECT_TRUE(keyVoice.Enabled(keyvoice::kIdcRecordVolume));
     EXPECT_EQ(keyVoice.SliderPosition(keyvoice::kIdcRecordVolume), 0);  // full volume: the top
@@ -369,8 +369,7 @@ TEST_F(KeyVoiceOnPrivateServerTest, AServerThatStopsDuringATakeLeavesKeyVoiceAns
 
     EXPECT_TRUE(keyVoice.WaitUntilIdle(3s));
     bool storedKept = false;
-    keyVoice.OnDialog(
-        [&] { storedKept = keyVoice.Dialog().Slots().recordable[0].StoredRecording(); });
+    keyVoice.On([&] { storedKept = keyVoice.Dialog().Slots().recordable[0].StoredRecording(); });
     EXPECT_TRUE(storedKept);
     EXPECT_TRUE(keyVoice.PressEscape());
     EXPECT_EQ(keyVoice.EndResult(), platform::kIdCancel);

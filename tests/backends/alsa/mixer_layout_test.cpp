@@ -20,26 +20,28 @@ std::vector<ElementInfo> ServerElements(std::uint32_t channels, bool volumeJoine
 }
 
 TEST(MixerLayout, ASoundServersOneCaptureElementIsTheMicrophone) {
-    const MixerLayout mono = PlanCaptureLayout(ServerElements(1, true));
-    EXPECT_EQ(mono.destination.type, ComponentType::DstWaveIn);
-    EXPECT_TRUE(mono.destination.controls.empty());
-    ASSERT_EQ(mono.sources.size(), 1u);
-    const LinePlan& mic = mono.sources[0];
+    const CaptureLayout mono = PlanCaptureLayout(ServerElements(1, true));
+    EXPECT_EQ(mono.Destination().type, ComponentType::DstWaveIn);
+    EXPECT_TRUE(mono.Destination().controls.empty());
+    ASSERT_EQ(mono.Sources().size(), 1u);
+    const ModelLine& mic = mono.Sources()[0];
     EXPECT_EQ(mic.type, ComponentType::SrcMicrophone);
-    EXPECT_EQ(mic.element, 1u);
+    EXPECT_EQ(mono.elements, (std::vector<std::optional<std::size_t>>{std::nullopt, 1}));
     EXPECT_EQ(mic.channels, 1u);
     ASSERT_EQ(mic.controls.size(), 2u);
-    EXPECT_EQ(mic.controls[0].kind, ControlKind::Volume);
-    EXPECT_TRUE(mic.controls[0].uniform);
-    EXPECT_EQ(mic.controls[1].kind, ControlKind::Mute);
-    EXPECT_TRUE(mic.controls[1].uniform);
+    EXPECT_EQ(mic.controls[0].controlType, ControlType::Volume);
+    EXPECT_EQ(mic.controls[0].maximum, 65535u);
+    EXPECT_TRUE(mic.controls[0].IsUniform());
+    EXPECT_EQ(mic.controls[1].controlType, ControlType::Mute);
+    EXPECT_EQ(mic.controls[1].maximum, 1u);
+    EXPECT_TRUE(mic.controls[1].IsUniform());
 
     // A stereo source: two channels whose volumes are not joined, one joined switch.
-    const MixerLayout stereo = PlanCaptureLayout(ServerElements(2, false));
-    ASSERT_EQ(stereo.sources.size(), 1u);
-    EXPECT_EQ(stereo.sources[0].channels, 2u);
-    EXPECT_FALSE(stereo.sources[0].controls[0].uniform);
-    EXPECT_TRUE(stereo.sources[0].controls[1].uniform);
+    const CaptureLayout stereo = PlanCaptureLayout(ServerElements(2, false));
+    ASSERT_EQ(stereo.Sources().size(), 1u);
+    EXPECT_EQ(stereo.Sources()[0].channels, 2u);
+    EXPECT_FALSE(stereo.Sources()[0].controls[0].IsUniform());
+    EXPECT_TRUE(stereo.Sources()[0].controls[1].IsUniform());
 }
 
 TEST(MixerLayout, ACardsCaptureElementIsTheDestinationAndItsMicIsASource) {
@@ -52,45 +54,46 @@ TEST(MixerLayout, ACardsCaptureElementIsTheDestinationAndItsMicIsASource) {
         Element("Line", true, true, 2, false),
         Element("Digital", true, false, 2, true),
     };
-    const MixerLayout layout = PlanCaptureLayout(card);
-    EXPECT_EQ(layout.destination.element, 1u);
-    EXPECT_EQ(layout.destination.controls.size(), 2u);
-    EXPECT_EQ(layout.destination.channels, 2u);
+    const CaptureLayout layout = PlanCaptureLayout(card);
+    EXPECT_EQ(layout.elements.front(), 1u);
+    EXPECT_EQ(layout.Destination().controls.size(), 2u);
+    EXPECT_EQ(layout.Destination().channels, 2u);
     std::vector<ComponentType> types;
-    for (const LinePlan& source : layout.sources)
+    for (const ModelLine& source : layout.Sources())
         types.push_back(source.type);
     // In the card's order; the boost is no source.
     EXPECT_EQ(types, (std::vector<ComponentType>{
                          ComponentType::SrcCompactDisc, ComponentType::SrcMicrophone,
                          ComponentType::SrcLine, ComponentType::SrcDigital}));
-    EXPECT_EQ(layout.sources[3].controls.size(), 1u);  // a volume, no switch
+    EXPECT_EQ(layout.Sources()[3].controls.size(), 1u);  // a volume, no switch
 }
 
 TEST(MixerLayout, WithoutAMicrophoneAmongSeveralInputsThereIsNone) {
-    const MixerLayout layout = PlanCaptureLayout(std::vector<ElementInfo>{
+    const CaptureLayout layout = PlanCaptureLayout(std::vector<ElementInfo>{
         Element("Capture", true, true, 2, false), Element("Line", true, true, 2, false)});
-    EXPECT_EQ(layout.destination.element, 0u);
-    ASSERT_EQ(layout.sources.size(), 1u);
-    EXPECT_EQ(layout.sources[0].type, ComponentType::SrcLine);
+    EXPECT_EQ(layout.elements.front(), 0u);
+    ASSERT_EQ(layout.Sources().size(), 1u);
+    EXPECT_EQ(layout.Sources()[0].type, ComponentType::SrcLine);
 
-    const MixerLayout playbackOnly =
+    const CaptureLayout playbackOnly =
         PlanCaptureLayout(std::vector<ElementInfo>{Element("Master", false, false, 2, true)});
-    EXPECT_TRUE(playbackOnly.sources.empty());
-    EXPECT_FALSE(playbackOnly.destination.element.has_value());
+    EXPECT_TRUE(playbackOnly.Sources().empty());
+    EXPECT_FALSE(playbackOnly.elements.front().has_value());
 }
 
 TEST(MixerLayout, LineAndControlIdsAreUniqueAcrossTheWholeMixer) {
-    const MixerLayout layout = PlanCaptureLayout(std::vector<ElementInfo>{
+    const CaptureLayout layout = PlanCaptureLayout(std::vector<ElementInfo>{
         Element("Capture", true, true, 2, false), Element("Mic", true, true, 1, true),
         Element("Line", true, true, 2, false), Element("Aux", true, false, 2, true)});
+    EXPECT_NO_THROW(ValidateModel(layout.model));
     std::set<std::uint32_t> ids;
-    auto add = [&](const LinePlan& line) {
+    auto add = [&](const ModelLine& line) {
         EXPECT_TRUE(ids.insert(line.id).second) << line.id;
-        for (const ControlPlan& control : line.controls)
-            EXPECT_TRUE(ids.insert(control.id).second) << control.id;
+        for (const MixerControl& control : line.controls)
+            EXPECT_TRUE(ids.insert(control.controlId).second) << control.controlId;
     };
-    add(layout.destination);
-    for (const LinePlan& source : layout.sources)
+    add(layout.Destination());
+    for (const ModelLine& source : layout.Sources())
         add(source);
     EXPECT_EQ(ids.size(), 4u + 2 + 2 + 2 + 1);
 }

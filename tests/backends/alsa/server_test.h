@@ -12,6 +12,7 @@
 
 #include "platform/audio/wave_format.h"
 #include "sound_server.h"
+#include "tests/support/wait_until.h"
 
 namespace alsa_test {
 
@@ -70,15 +71,6 @@ class PrivateServerTest : public ServerTest {
     std::unique_ptr<PrivateServer> server_;
 };
 
-// Polls condition every few milliseconds until it holds or limit has passed.
-inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using zav::test::WaitUntil;
 
 }  // namespace alsa_test

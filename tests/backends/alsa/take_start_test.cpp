@@ -15,7 +15,7 @@
 #include "platform/alsa/alsa_audio_system.h"
 #include "server_test.h"
 #include "test_sounds.h"
-#include "wave_recorder.h"
+#include "tests/support/wave_recorder.h"
 
 namespace alsa_test {
 namespace {
@@ -135,7 +135,7 @@ TEST_F(TakeStartTest, EveryTakeBeginsWithTheSpeechHeardAfterItsStartAtTheSpeechs
     std::this_thread::sleep_for(500ms);  // the feed's own start is no take's concern
     double worstRatio = 0, lowestGain = 100, highestGain = -100;
     for (int take = 0; take < kTakes; ++take) {
-        WaveRecorder recorder(audio.WaveIn(), format, format.avgBytesPerSec / 20, 16);
+        zav::test::WaveRecorder recorder(audio, format, format.avgBytesPerSec / 20, 16);
         ASSERT_EQ(recorder.Open(), MmResult::NoError);
         ASSERT_EQ(recorder.Start(), MmResult::NoError);
         recorder.Pump(600ms);

@@ -241,12 +241,12 @@ TEST_F(VoxGaugeOnPrivateServerTest, AServerThatStopsLeavesTheDialogResponsive) {
     int last = -1;
     while (Clock::now() - stopped < 2s) {
         std::this_thread::sleep_for(kTimerPeriod);
-        gauge.OnDialog([] {}, 1s);
+        gauge.On([] {}, 1s);
         last = gauge.TickAndReadGauge();
     }
     EXPECT_EQ(last, 0);
     gauge.MoveSlider(1000);  // the mixer has gone: nothing to set, and nothing breaks
-    gauge.OnDialog([] {}, 1s);
+    gauge.On([] {}, 1s);
     gauge.PressOk();
     EXPECT_EQ(gauge.EndResult(), zav::platform::kIdOk);
     // Nothing could be read from a mixer that has gone, so no snapshot was stored.

@@ -2,42 +2,32 @@
 // walk every enabled control once, in template order; every control reached has a name an
 // assistive tool reads (the trackbars and level displays from the labels beside them); the
 // selected key reads as pressed and "selected"; the level displays' values and a slider's
-// value set by a tool reach the program as the user's own moves would.
+// value set by a tool reach the program as the user's own moves would. And both programs store
+// on OK as a person uses them: VoxGauge its MicEnv, KeyVoice a recorded key.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
-#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
-#include <functional>
+#include <filesystem>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "keyvoice/key_voice_app.h"
 #include "keyvoice/resources.h"
-#include "platform/hardware/audio_backend_list.h"
-#include "platform/posix/posix_file_system.h"
 #include "platform/qt/needle_gauge.h"
-#include "platform/qt/qt_dialog_runner.h"
 #include "platform/qt/qt_dialog_window.h"
-#include "platform/qt/qt_dispatcher.h"
-#include "platform/sim/demo_mixer.h"
 #include "platform/sim/mic_signal.h"
-#include "platform/sim/mixer_sim.h"
 #include "platform/sim/sim_sound_card.h"
-#include "platform/testing/memory_registry.h"
-#include "platform/timer/thread_timer.h"
 #include "qt_test_environment.h"
-#include "tests/platform/registry/temp_folder.h"
-#include "tools/zavtool/command.h"
+#include "tests/support/zav_values.h"
+#include "voxgauge/mic_env_record.h"
 #include "voxgauge/resources.h"
-#include "voxgauge/vox_gauge_app.h"
 
 namespace {
 
@@ -45,12 +35,7 @@ namespace platform = zav::platform;
 namespace sim = zav::platform::sim;
 using platform::ControlKind;
 using platform::qt::NeedleGauge;
-using platform::qt::QtDialogRunner;
 using platform::qt::QtDialogWindow;
-using platform::qt::QtDispatcher;
-
-// A voice loud enough to move VoxGauge's needle off 0.
-constexpr std::int16_t kVoicePeak = 1800;
 
 bool OperatedByUser(ControlKind kind) {
     switch (kind) {
@@ -152,99 +137,105 @@ bool ReadsAsSelected(QWidget* key) {
            accessible->text(QAccessible::Description).contains(QStringLiteral("selected"));
 }
 
-// Runs body once window is active, then cancels the dialog if body left it open.
-void WhenActive(QtDialogWindow& window, std::function<void()> body) {
-    QTimer::singleShot(0, &window, [&window, body = std::move(body)] {
-        QApplication::setActiveWindow(&window);
-        qt_test::WaitFor([&] { return window.isActiveWindow(); }, 2000);
-        body();
-        if (!window.EndResult())
-            window.EndDialog(platform::kIdCancel);
-    });
-}
-
-TEST(FocusChain, VoxGaugeIsWalkedWithTabAndReadByAssistiveTools) {
-    QtDispatcher dispatcher;
-    sim::SimCardConfig config;
-    config.mic = sim::SineMic(kVoicePeak, 220.0);
-    sim::SimSoundCard card(std::move(config));
-    sim::SimMixer mixer(sim::DemoMixerTopology(), dispatcher);
-    sim::MemoryRegistry store;
-    QtDialogRunner runner;
-    voxgauge::CVoxGaugeApp app({card, mixer, store, dispatcher, runner});
+// VoxGauge on the simulated card, whose voice moves the gauge: after the walk, OK stores MicEnv
+// and Esc stores nothing; a screenshot of the running dialog is saved.
+TEST(FocusChain, VoxGaugeIsWalkedWithTabReadByAssistiveToolsAndStoresOnOkOnly) {
     const platform::DialogTemplate& dialog = voxgauge::MicSetupTemplate();
-    bool walked = false;
+    const QString screenshot = QStringLiteral(ZAV_SCREENSHOT_DIR "/voxgauge.png");
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK" : "Esc");
+        qt_test::SimVoxGauge rig(qt_test::VoiceCard());
+        QFile::remove(screenshot);
+        bool walked = false;
+        int shown = -1;
 
-    runner.SetWindowObserver([&](QtDialogWindow& window) {
-        auto* clock = new QTimer(&window);
-        QObject::connect(clock, &QTimer::timeout, &window, [&card] { card.AdvanceBy(10); });
-        clock->start(10);
-        WhenActive(window, [&] {
-            ExpectTabWalksTemplateOrder(dialog, window);
-            ExpectNamedControls(dialog, window);
-            QWidget* slider = window.ControlWidget(voxgauge::kIdcMicVolume);
-            EXPECT_NE(LabelOf(slider), nullptr);
+        rig.runner.SetWindowObserver([&](QtDialogWindow& window) {
+            // The card's clock moves with the event loop; the dialog's own timer reads the level.
+            qt_test::DriveCardClock(window, rig.card);
+            qt_test::WhenActive(window, [&] {
+                ExpectTabWalksTemplateOrder(dialog, window);
+                ExpectNamedControls(dialog, window);
+                QWidget* slider = window.ControlWidget(voxgauge::kIdcMicVolume);
+                EXPECT_NE(LabelOf(slider), nullptr);
 
-            // The gauge tells its level: the one it shows, on its own scale.
-            auto* gauge =
-                qobject_cast<NeedleGauge*>(window.ControlWidget(voxgauge::kIdcLevelGauge));
-            ASSERT_NE(gauge, nullptr);
-            ASSERT_TRUE(qt_test::WaitFor([&] { return gauge->Value() != 0; }, 10000));
-            QAccessibleValueInterface* level = ValueOf(gauge);
-            ASSERT_NE(level, nullptr);
-            EXPECT_EQ(level->currentValue().toInt(), gauge->Value());
-            EXPECT_EQ(level->maximumValue().toInt(), NeedleGauge::kMaximum);
-            EXPECT_TRUE(Accessible(gauge)
-                            ->text(QAccessible::Value)
-                            .contains(QString::number(gauge->Value())));
+                // The gauge tells its level: the one it shows, on its own scale.
+                auto* gauge =
+                    qobject_cast<NeedleGauge*>(window.ControlWidget(voxgauge::kIdcLevelGauge));
+                ASSERT_NE(gauge, nullptr);
+                ASSERT_TRUE(qt_test::WaitFor(
+                    [&] {
+                        return gauge->Value() != 0 && gauge->NeedlePosition() == gauge->Value();
+                    },
+                    15000));
+                shown = gauge->Value();
+                QAccessibleValueInterface* level = ValueOf(gauge);
+                ASSERT_NE(level, nullptr);
+                EXPECT_EQ(level->currentValue().toInt(), gauge->Value());
+                EXPECT_EQ(level->maximumValue().toInt(), NeedleGauge::kMaximum);
+                EXPECT_TRUE(Accessible(gauge)
+                                ->text(QAccessible::Value)
+                                .contains(QString::number(gauge->Value())));
 
-            // A volume set by a tool goes to the mixer, which sends it back to the slider.
-            QAccessibleValueInterface* volume = ValueOf(slider);
-            ASSERT_NE(volume, nullptr);
-            const int target = volume->maximumValue().toInt() / 4;
-            const std::uint32_t writes = mixer.CallCount(sim::MixerCall::SetControlDetails);
-            volume->setCurrentValue(target);
-            EXPECT_GT(mixer.CallCount(sim::MixerCall::SetControlDetails), writes);
-            EXPECT_TRUE(qt_test::WaitFor(
-                [&] { return window.GetSliderPos(voxgauge::kIdcMicVolume) == target; }, 2000));
-            walked = true;
+                // A volume set by a tool goes to the mixer, which sends it back to the slider.
+                QAccessibleValueInterface* volume = ValueOf(slider);
+                ASSERT_NE(volume, nullptr);
+                const int target = volume->maximumValue().toInt() / 4;
+                const std::uint32_t writes = rig.mixer.CallCount(sim::MixerCall::SetControlDetails);
+                volume->setCurrentValue(target);
+                EXPECT_GT(rig.mixer.CallCount(sim::MixerCall::SetControlDetails), writes);
+                EXPECT_TRUE(qt_test::WaitFor(
+                    [&] { return window.GetSliderPos(voxgauge::kIdcMicVolume) == target; }, 2000));
+                walked = true;
+                if (!ok) {
+                    QTest::keyClick(&window, Qt::Key_Escape);
+                    return;
+                }
+                qt_test::SaveScreenshot(window, QStringLiteral("voxgauge.png"));
+                QTest::mouseClick(window.ControlWidget(platform::kIdOk), Qt::LeftButton);
+            });
         });
-    });
 
-    app.InitInstance();
+        EXPECT_FALSE(rig.app.InitInstance());
 
-    EXPECT_TRUE(walked);
+        EXPECT_TRUE(walked);
+        EXPECT_EQ(shown, qt_test::kVoiceLevel);
+        EXPECT_EQ(rig.app.DialogResult(), ok ? platform::kIdOk : platform::kIdCancel);
+        const std::optional<platform::RegistryValue> micEnv = rig.StoredMicEnv();
+        if (ok) {
+            EXPECT_GT(QFileInfo(screenshot).size(), 1000);
+            ASSERT_TRUE(micEnv.has_value());
+            EXPECT_EQ(micEnv->type, platform::ValueType::Binary);
+            EXPECT_FALSE(micEnv->data.empty());
+            EXPECT_EQ(micEnv->data.size() % voxgauge::MicEnvRecord::kSize, 0u);
+        } else {
+            EXPECT_FALSE(micEnv.has_value());
+        }
+        EXPECT_EQ(rig.card.OpenInputCount(), 0u);
+        EXPECT_EQ(rig.card.HoldCount(), 0u);
+    }
 }
 
-TEST(FocusChain, KeyVoiceIsWalkedWithTabAndTellsTheSelectedKey) {
-    TempFolder folder;
-    sim::MemoryRegistry store;
-    platform::PosixFileSystem files;
-    {
-        const std::vector<std::string> args = {folder.Path().string()};
-        std::ostringstream out;
-        std::ostringstream err;
-        zavtool::CommandContext context{args, out, err, store, files};
-        ASSERT_EQ(zavtool::RunDemoInstall(context), zavtool::ExitStatus::Success) << err.str();
-    }
-    QtDispatcher dispatcher;
-    platform::AudioSelection sound =
-        platform::ChooseAudioBackend(dispatcher, [](std::string_view name) {
-            return name == platform::kAudioBackendVariable ? std::optional<std::string>("sim")
-                                                           : std::nullopt;
-        });
-    ASSERT_TRUE(sound.bundle) << sound.problem;
-    platform::ThreadTimer timer;
-    QtDialogRunner runner;
-    keyvoice::CKeyVoiceApp app(
-        {*sound.bundle.audio, *sound.bundle.mixer, timer, store, files, dispatcher, runner});
+// KeyVoice as a person meets it, on the demo installation: the walk and the names as above, then
+// key 6, selected by a tool's press, is recorded from the card's speaking voice, and OK stores
+// the take as a .wax file registered in the store. Screenshots are taken at the start (no key
+// selected: PLAY, STOP and REC disabled), mid-take (meter lit, key 6 pushed in) and after the
+// take (PLAY and REC back, STOP disabled).
+TEST(FocusChain, KeyVoiceIsWalkedWithTabTellsTheSelectedKeyAndRecordsIt) {
+    qt_test::DemoKeyVoice keyVoice;
+    ASSERT_TRUE(keyVoice.app);
+    sim::SimSoundCard& card = keyVoice.Card();
+    card.SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
+    // Loud enough for the recorder's meter, whose first segment wants a swing of some 2,900.
+    card.SetMicSignal(sim::SineMic(12000, 220.0));
     const platform::DialogTemplate& dialog = keyvoice::KeyVoiceTemplate();
     bool walked = false;
+    bool recorded = false;
 
-    runner.SetWindowObserver([&](QtDialogWindow& window) {
+    keyVoice.runner.SetWindowObserver([&](QtDialogWindow& window) {
         if (window.ControlWidget(keyvoice::kIdcKey6) == nullptr)
             return;  // not the recorder
-        WhenActive(window, [&] {
+        qt_test::WhenActive(window, [&] {
+            qt_test::SaveScreenshot(window, QStringLiteral("keyvoice-start.png"));
             QWidget* key1 = window.ControlWidget(keyvoice::kIdcKey1);
             QWidget* key6 = window.ControlWidget(keyvoice::kIdcKey6);
             EXPECT_FALSE(ReadsAsSelected(key1));
@@ -274,6 +265,23 @@ TEST(FocusChain, KeyVoiceIsWalkedWithTabAndTellsTheSelectedKey) {
             EXPECT_TRUE(window.IsControlEnabled(keyvoice::kIdcRec));
             ExpectTabWalksTemplateOrder(dialog, window);
 
+            QTest::mouseClick(window.ControlWidget(keyvoice::kIdcRec), Qt::LeftButton);
+            // Mid-take the voice lights the meter: the moment for the screenshot.
+            QWidget* painted = window.findChild<QWidget*>(QStringLiteral("painted1013"));
+            ASSERT_NE(painted, nullptr);
+            const auto pixel = [&](int fromBottom) {
+                return painted->grab().toImage().pixel(painted->width() / 2,
+                                                       painted->height() - fromBottom);
+            };
+            const QRgb dark = pixel(3);
+            ASSERT_TRUE(qt_test::WaitFor([&] { return pixel(5) != dark; }, 3000));
+            EXPECT_TRUE(window.GetButtonState(keyvoice::kIdcKey6));
+            qt_test::SaveScreenshot(window, QStringLiteral("keyvoice.png"));
+            // The take ends by itself after two seconds and the buttons come back.
+            recorded =
+                qt_test::WaitFor([&] { return window.IsControlEnabled(keyvoice::kIdcPlay); }, 5000);
+            qt_test::SaveScreenshot(window, QStringLiteral("keyvoice-after-take.png"));
+
             // The meter is named by the label under it and reads the level it is given.
             QWidget* meter = window.ControlWidget(keyvoice::kIdcMeterFrame);
             EXPECT_NE(LabelOf(meter), nullptr);
@@ -287,12 +295,21 @@ TEST(FocusChain, KeyVoiceIsWalkedWithTabAndTellsTheSelectedKey) {
             window.SetControlValue(keyvoice::kIdcMeterFrame, 99);
             EXPECT_EQ(level->currentValue(), level->maximumValue());
             walked = true;
+            QTest::mouseClick(window.ControlWidget(platform::kIdOk), Qt::LeftButton);
         });
     });
 
-    app.InitInstance();
+    keyVoice.app->InitInstance();
 
     EXPECT_TRUE(walked);
+    EXPECT_TRUE(recorded);
+    EXPECT_EQ(keyVoice.app->DialogResult(), platform::kIdOk);
+    const std::filesystem::path stored = keyVoice.folder.Path() / "sys" / "cfff6.wax";
+    EXPECT_TRUE(std::filesystem::exists(stored));
+    EXPECT_EQ(std::filesystem::file_size(stored), 44144u);
+    const std::optional<std::string> text = zav::test::ZavText(keyVoice.store, "Key6Info");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find("cfff6.wax"), std::string::npos) << *text;
 }
 
 }  // namespace

@@ -1,21 +1,18 @@
-// KeyVoice's recorder window (template 102) and About box (template 100) built by the Qt
-// backend, with a stand-in presenter instead of the engines: the level meter on its painted
-// child, a key button held pushed in while the focus and the enabled state change, a picture
-// button's disabled look, the names the controls give to assistive tools, and screenshots for a
+// KeyVoice's recorder window (template 102) built by the Qt backend with a stand-in presenter
+// instead of the engines: the level meter on its painted child, a key button held pushed in
+// while the focus and the enabled state change, a picture button's disabled look, the names the
+// controls give to assistive tools. And both programs' About boxes; screenshots of each for a
 // person to look at.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
-#include <functional>
 #include <string>
 
 #include "keysound/string_table.h"
@@ -23,17 +20,16 @@
 #include "keyvoice/resources.h"
 #include "platform/qt/icon_painter.h"
 #include "platform/qt/painted_control.h"
-#include "platform/qt/qt_dialog_runner.h"
 #include "platform/qt/qt_dialog_window.h"
 #include "platform/qt/qt_dispatcher.h"
 #include "platform/ui/plain_dialog.h"
 #include "qt_test_environment.h"
+#include "voxgauge/resources.h"
 
 namespace {
 
 namespace platform = zav::platform;
 using platform::qt::PaintedControl;
-using platform::qt::QtDialogRunner;
 using platform::qt::QtDialogWindow;
 using platform::qt::QtDispatcher;
 
@@ -77,27 +73,6 @@ class ShowcaseDialog : public platform::DialogHandler {
     platform::DialogView* view_ = nullptr;
 };
 
-// Runs template with handler and, once the window is active, body; then closes it.
-void RunActive(const platform::DialogTemplate& dialog, platform::DialogHandler& handler,
-               const std::function<void(QtDialogWindow&)>& body) {
-    QtDialogRunner runner;
-    runner.SetWindowObserver([&](QtDialogWindow& window) {
-        QTimer::singleShot(0, &window, [&window, &body] {
-            QApplication::setActiveWindow(&window);
-            qt_test::WaitFor([&] { return window.isActiveWindow(); }, 2000);
-            body(window);
-            if (!window.EndResult())
-                window.EndDialog(platform::kIdCancel);
-        });
-    });
-    runner.RunModal(dialog, handler);
-}
-
-void SaveScreenshot(QWidget& window, const QString& name) {
-    ASSERT_TRUE(QDir().mkpath(QStringLiteral(ZAV_SCREENSHOT_DIR)));
-    EXPECT_TRUE(window.grab().save(QStringLiteral(ZAV_SCREENSHOT_DIR "/") + name));
-}
-
 // Whether a label's text fits its box: no word wider than the box, no lines below it.
 bool TextFits(const QLabel& label) {
     const QFontMetrics metrics(label.font());
@@ -112,19 +87,37 @@ QImage ButtonFace(QtDialogWindow& window, int id) {
     return window.ControlWidget(id)->grab().toImage();
 }
 
-TEST(KeyVoiceWindow, ShowsTheMeterAndTheSelectedKeyAndNamesItsControls) {
+// The lightness (qGray) of the darkest pixel of image inside area.
+int DarkestIn(const QImage& image, const QRect& area) {
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+}
+
+// Where a button draws size: centred, as push buttons place their icon and text.
+QRect CentredIn(const QWidget& button, QSize size) {
+    QRect area(QPoint(0, 0), size);
+    area.moveCenter(button.rect().center());
+    return area;
+}
+
+TEST(KeyVoiceWindow, ShowsTheMeterTheSelectedKeyAndGreyedPicturesAndNamesItsControls) {
     QtDispatcher dispatcher;
     ShowcaseDialog dialog(dispatcher);
     bool ran = false;
 
-    RunActive(keyvoice::KeyVoiceTemplate(), dialog, [&](QtDialogWindow& window) {
+    qt_test::RunWhenActive(keyvoice::KeyVoiceTemplate(), dialog, [&](QtDialogWindow& window) {
         using keyvoice::kIdcKey6;
         ran = true;
-        QWidget* play = window.ControlWidget(keyvoice::kIdcPlay);
+        auto* play = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcPlay));
+        ASSERT_NE(play, nullptr);
         ASSERT_TRUE(qt_test::WaitFor([&] { return window.ControlWidget(kIdcKey6)->hasFocus(); }));
         window.SetFocus(keyvoice::kIdcPlay);
         ASSERT_TRUE(qt_test::WaitFor([&] { return play->hasFocus(); }));
-        SaveScreenshot(window, QStringLiteral("keyvoice-meter.png"));
+        qt_test::SaveScreenshot(window, QStringLiteral("keyvoice-meter.png"));
         EXPECT_EQ(window.windowTitle(), QStringLiteral("ZAV Sound Recorder"));
         for (QLabel* label : window.findChildren<QLabel*>()) {
             EXPECT_TRUE(TextFits(*label)) << label->text().toStdString();
@@ -181,45 +174,11 @@ TEST(KeyVoiceWindow, ShowsTheMeterAndTheSelectedKeyAndNamesItsControls) {
             EXPECT_EQ(button->accessibleName().toStdString(), keyvoice::LoadString(name));
         }
 
-        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcRecordVolume), kVolumeMaximum);
-        window.SetSliderRange(keyvoice::kIdcPosition, 10, 5, true);
-        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcPosition), 10);
-        EXPECT_EQ(window.GetSliderRangeMax(keyvoice::kIdcPlay), 0);  // not a trackbar
-    });
-
-    EXPECT_TRUE(ran);
-    EXPECT_FALSE(dialog.meter.IsCreated());  // taken away when the window went
-}
-
-// The lightness (qGray) of the darkest pixel of image inside area.
-int DarkestIn(const QImage& image, const QRect& area) {
-    int darkest = 255;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            darkest = std::min(darkest, qGray(image.pixel(x, y)));
-    }
-    return darkest;
-}
-
-// Where a button draws size: centred, as push buttons place their icon and text.
-QRect CentredIn(const QWidget& button, QSize size) {
-    QRect area(QPoint(0, 0), size);
-    area.moveCenter(button.rect().center());
-    return area;
-}
-
-TEST(KeyVoiceWindow, ADisabledPictureButtonDrawsItsPictureAsLightAsADisabledText) {
-    QtDispatcher dispatcher;
-    ShowcaseDialog dialog(dispatcher);
-    bool ran = false;
-
-    RunActive(keyvoice::KeyVoiceTemplate(), dialog, [&](QtDialogWindow& window) {
-        ran = true;
-        auto* play = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcPlay));
+        // Disabled, a picture is drawn as light as a disabled text.
         auto* erase = qobject_cast<QPushButton*>(window.ControlWidget(keyvoice::kIdcErase));
-        ASSERT_NE(play, nullptr);
         ASSERT_NE(erase, nullptr);
         ASSERT_TRUE(play->isEnabled());
+        window.SetFocus(keyvoice::kIdcRecordVolume);  // no focus frame on PLAY
 
         // Enabled, PLAY looks as a plain button with the drawing as its icon.
         QPushButton plain(&window);
@@ -236,41 +195,58 @@ TEST(KeyVoiceWindow, ADisabledPictureButtonDrawsItsPictureAsLightAsADisabledText
         const QImage disabled = ButtonFace(window, keyvoice::kIdcPlay);
         const QImage eraseFace = ButtonFace(window, keyvoice::kIdcErase);
         const QRect picture = CentredIn(*play, play->iconSize());
-        const int face = qGray(disabled.pixel(picture.topLeft()));  // the drawing leaves corners
+        const int faceGrey =
+            qGray(disabled.pixel(picture.topLeft()));  // the drawing leaves corners
         const int text =
             DarkestIn(eraseFace, CentredIn(*erase, erase->fontMetrics().size(0, erase->text())));
-        ASSERT_LT(text, face);                      // the text is there to compare with
+        ASSERT_LT(text, faceGrey);                  // the text is there to compare with
         EXPECT_EQ(DarkestIn(enabled, picture), 0);  // the black triangle
         const int greyed = DarkestIn(disabled, picture);
         EXPECT_GE(greyed, text);
-        EXPECT_LT(greyed, face);  // greyed, not gone
+        EXPECT_LT(greyed, faceGrey);  // greyed, not gone
     });
 
     EXPECT_TRUE(ran);
+    EXPECT_FALSE(dialog.meter.IsCreated());  // taken away when the window went
 }
 
-TEST(KeyVoiceWindow, TheAboutBoxShowsTheIconAndTheVersionAndTakesAScreenshot) {
-    platform::PlainDialog about;
-    QString version;
-    bool iconShown = false;
-
-    RunActive(keyvoice::AboutBoxTemplate(), about, [&](QtDialogWindow& window) {
-        EXPECT_EQ(window.windowTitle(), QStringLiteral("ZAV Sound Recorder"));
-        EXPECT_EQ(window.font().pointSize(), 9);
-        for (const QLabel* label : window.findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                version = label->text();
-                EXPECT_TRUE(TextFits(*label));
+TEST(AboutBox, ShowsTheIconAndTheVersionAndTakesAScreenshot) {
+    const struct {
+        const platform::DialogTemplate& dialog;
+        QString title;
+        int pointSize;
+        QString version;
+        QString screenshot;
+    } boxes[] = {
+        {keyvoice::AboutBoxTemplate(), "ZAV Sound Recorder", 9, "ZAV Sound Recorder Version 1.0",
+         "keyvoice-about.png"},
+        {voxgauge::AboutBoxTemplate(), "About VoxGauge", 8, "VoxGauge Version 1.0",
+         "voxgauge_about.png"},
+    };
+    for (const auto& box : boxes) {
+        SCOPED_TRACE(box.title.toStdString());
+        platform::PlainDialog about;
+        QString version;
+        bool iconShown = false;
+        const int result = qt_test::RunWhenActive(box.dialog, about, [&](QtDialogWindow& window) {
+            EXPECT_EQ(window.windowTitle(), box.title);
+            EXPECT_EQ(window.font().pointSize(), box.pointSize);
+            for (const QLabel* label : window.findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) {
+                    version = label->text();
+                    EXPECT_TRUE(TextFits(*label));
+                }
+                if (!label->pixmap().isNull())
+                    iconShown = true;
             }
-            if (!label->pixmap().isNull())
-                iconShown = true;
-        }
-        SaveScreenshot(window, QStringLiteral("keyvoice-about.png"));
-        QTest::keyClick(&window, Qt::Key_Return);
-    });
+            qt_test::SaveScreenshot(window, box.screenshot);
+            QTest::keyClick(&window, Qt::Key_Return);
+        });
 
-    EXPECT_EQ(version, QStringLiteral("ZAV Sound Recorder Version 1.0"));
-    EXPECT_TRUE(iconShown);
+        EXPECT_EQ(result, platform::kIdOk);
+        EXPECT_EQ(version, box.version);
+        EXPECT_TRUE(iconShown);
+    }
 }
 
 }  // namespace

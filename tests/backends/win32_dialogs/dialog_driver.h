@@ -10,11 +10,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <thread>
+#include <vector>
 
+#include "platform/win32_dialogs/dib_surface.h"
 #include "platform/win32_dialogs/win32_dialog_runner.h"
 #include "platform/win32_dialogs/win32_dispatcher.h"
+#include "tests/support/dialog_call.h"
 
 namespace win32_dialog_test {
 
@@ -39,10 +44,10 @@ class DialogDriver {
             script_ = std::thread([this, script] {
                 script(*this);
                 // Whatever the script left running is cancelled.
-                static_cast<void>(dispatcher_.Send([this] {
+                zav::test::SendWithin(dispatcher_, [this] {
                     if (window_ != nullptr && !window_->EndResult())
                         window_->EndDialog(platform::kIdCancel);
-                }));
+                });
                 done_ = true;
             });
         });
@@ -62,8 +67,10 @@ class DialogDriver {
     // The running window, on the dialog thread; null once its run has returned.
     win32::Win32DialogWindow* Window() const { return window_; }
 
-    // Runs task on the dialog thread and waits for it.
-    void OnDialog(const std::function<void()>& task) { ASSERT_TRUE(dispatcher_.Send(task)); }
+    // Runs task on the dialog thread and waits for it (see SendWithin).
+    void OnDialog(const std::function<void()>& task) {
+        ASSERT_TRUE(zav::test::SendWithin(dispatcher_, task));
+    }
 
     // Waits until condition, checked on the dialog thread (also after the run has ended),
     // holds; false after timeoutMs.
@@ -71,9 +78,7 @@ class DialogDriver {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < deadline) {
-            bool holds = false;
-            static_cast<void>(dispatcher_.Send([&] { holds = condition(); }));
-            if (holds)
+            if (zav::test::AskWithin(dispatcher_, condition))
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -82,20 +87,12 @@ class DialogDriver {
 
     // The control's window, looked up on the dialog thread.
     HWND Control(int id) {
-        HWND control = nullptr;
-        static_cast<void>(dispatcher_.Send([&] {
-            if (window_ != nullptr)
-                control = window_->ControlHandle(id);
-        }));
-        return control;
+        return zav::test::AskWithin(
+            dispatcher_, [&] { return window_ != nullptr ? window_->ControlHandle(id) : nullptr; });
     }
     HWND Dialog() {
-        HWND dialog = nullptr;
-        static_cast<void>(dispatcher_.Send([&] {
-            if (window_ != nullptr)
-                dialog = window_->Handle();
-        }));
-        return dialog;
+        return zav::test::AskWithin(
+            dispatcher_, [&] { return window_ != nullptr ? window_->Handle() : nullptr; });
     }
 
     // The user's input, as the host delivers it: a click, a key pressed and released on the
@@ -106,8 +103,7 @@ class DialogDriver {
         ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
     }
     void KeyToFocus(WORD key) {
-        HWND focus = nullptr;
-        static_cast<void>(dispatcher_.Send([&] { focus = ::GetFocus(); }));
+        const HWND focus = zav::test::AskWithin(dispatcher_, [] { return ::GetFocus(); });
         Key(focus != nullptr ? focus : Dialog(), key);
     }
     static void SystemCommand(HWND dialog, UINT command) {
@@ -147,6 +143,33 @@ inline HWND WaitForWindow(const wchar_t* caption, int timeoutMs = 8000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return nullptr;
+}
+
+// Runs dialog with handler on a dispatcher and a runner of their own, with script as the user.
+inline int RunWithScript(const platform::DialogTemplate& dialog, platform::DialogHandler& handler,
+                         DialogDriver::Script script) {
+    win32::Win32Dispatcher dispatcher;
+    win32::Win32DialogRunner runner;
+    DialogDriver driver(dispatcher, runner);
+    const int result = driver.Run(
+        dialog.id, [&] { return runner.RunModal(dialog, handler); }, std::move(script));
+    EXPECT_TRUE(driver.Started());
+    return result;
+}
+
+// The picture a control would paint now (WM_PRINTCLIENT), as pixels row by row; width, when
+// given, gets the control's width.
+inline std::vector<std::uint32_t> Picture(HWND control, int* width = nullptr) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    if (width != nullptr)
+        *width = client.right;
+    win32::DibSurface surface(client.right, client.bottom);
+    if (!surface.Valid())
+        return {};
+    ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
+    const std::span<const std::uint32_t> pixels = surface.Pixels();
+    return {pixels.begin(), pixels.end()};
 }
 
 }  // namespace win32_dialog_test

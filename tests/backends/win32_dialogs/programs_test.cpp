@@ -24,9 +24,8 @@
 #include "platform/testing/memory_file_system.h"
 #include "platform/testing/memory_registry.h"
 #include "platform/win32/win32_multimedia_timer.h"
-#include "platform/win32_dialogs/dib_surface.h"
 #include "platform/win32_dialogs/needle_gauge_window.h"
-#include "tests/keyvoice/dialog/keyvoice_rig.h"
+#include "tests/support/keyvoice_install.h"
 #include "voxgauge/mic_env_record.h"
 #include "voxgauge/resources.h"
 #include "voxgauge/vox_gauge_app.h"
@@ -45,14 +44,7 @@ constexpr int kVolumeMaximum = 65535;
 constexpr int kVolumeTicksShown = 9 + 2;
 
 std::optional<platform::RegistryValue> StoredMicEnv(platform::RegistryStore& store) {
-    platform::RegistryKey key;
-    platform::RegistryValue value;
-    if (store.OpenKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath, platform::Access::Read,
-                      key) != platform::RegResult::Success ||
-        key.Query(voxgauge::kMicEnvValueName, value) != platform::RegResult::Success) {
-        return std::nullopt;
-    }
-    return value;
+    return zav::test::ZavValue(store, voxgauge::kMicEnvValueName);
 }
 
 // Every text the window's children show, one after the other.
@@ -68,34 +60,32 @@ std::wstring ChildTexts(HWND window) {
     return all;
 }
 
-// The picture a control would paint now (WM_PRINTCLIENT), as pixels.
-std::vector<std::uint32_t> Picture(HWND control) {
-    RECT client{};
-    ::GetClientRect(control, &client);
-    win32::DibSurface surface(client.right, client.bottom);
-    if (!surface.Valid())
-        return {};
-    ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
-    const std::span<const std::uint32_t> pixels = surface.Pixels();
-    return {pixels.begin(), pixels.end()};
-}
-
 int CountColour(const std::vector<std::uint32_t>& pixels, std::uint32_t rgb) {
     return static_cast<int>(std::ranges::count_if(
         pixels, [rgb](std::uint32_t pixel) { return (pixel & 0xFFFFFF) == rgb; }));
 }
 
-TEST(VoxGaugeOnWin32, FollowsTheVoiceMovesTheMixerOwnsTheAboutBoxAndStoresOnOk) {
+// VoxGauge on the host's dialogs and the simulated card (config); a rule the card sees broken
+// fails the test.
+struct VoxGaugeRig {
+    explicit VoxGaugeRig(sim::SimCardConfig config) : card(std::move(config)) {
+        card.SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
+    }
+
     win32::Win32Dispatcher dispatcher;
     win32::Win32DialogRunner runner;
-    DialogDriver driver(dispatcher, runner);
+    DialogDriver driver{dispatcher, runner};
+    sim::SimSoundCard card;
+    sim::SimMixer mixer{sim::DemoMixerTopology(), dispatcher};
+    sim::MemoryRegistry store;
+    voxgauge::CVoxGaugeApp app{{card, mixer, store, dispatcher, runner}};
+};
+
+TEST(VoxGaugeOnWin32, FollowsTheVoiceMovesTheMixerOwnsTheAboutBoxAndStoresOnOk) {
     sim::SimCardConfig config;
     config.mic = sim::SineMic(kVoicePeak, 220.0);
-    sim::SimSoundCard card(std::move(config));
-    card.SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
-    sim::SimMixer mixer(sim::DemoMixerTopology(), dispatcher);
-    sim::MemoryRegistry store;
-    voxgauge::CVoxGaugeApp app({card, mixer, store, dispatcher, runner});
+    VoxGaugeRig rig(std::move(config));
+    auto& [dispatcher, runner, driver, card, mixer, store, app] = rig;
     card.StartThreads();
 
     const int result = driver.Run(
@@ -152,15 +142,11 @@ TEST(VoxGaugeOnWin32, FollowsTheVoiceMovesTheMixerOwnsTheAboutBoxAndStoresOnOk) 
 }
 
 TEST(VoxGaugeOnWin32, WithoutASoundCardOnlyTheOwnedMessageBoxShows) {
-    win32::Win32Dispatcher dispatcher;
-    win32::Win32DialogRunner runner;
     sim::SimCardConfig config;
     config.inputs.clear();
     config.outputs.clear();
-    sim::SimSoundCard card(std::move(config));
-    sim::SimMixer mixer(sim::DemoMixerTopology(), dispatcher);
-    sim::MemoryRegistry store;
-    voxgauge::CVoxGaugeApp app({card, mixer, store, dispatcher, runner});
+    VoxGaugeRig rig(std::move(config));
+    auto& [dispatcher, runner, driver, card, mixer, store, app] = rig;
     bool dialogShown = false;
     runner.SetWindowObserver([&](win32::Win32DialogWindow&) { dialogShown = true; });
 
@@ -204,14 +190,7 @@ TEST(KeyVoiceOnWin32, RecordsKey6WithTheMeterLitAndTheKeyHeldAndStoresItOnOk) {
     sim::SimMixer mixer(sim::DemoMixerTopology(), dispatcher);
     sim::MemoryRegistry store;
     sim::MemoryFileSystem files;
-    keyvoice_test::SetValue(store, "DataPath", keyvoice_test::kDataPath);
-    keyvoice_test::SetValue(store, "ZavSysPath", keyvoice_test::kSysPath);
-    for (int slot = 0; slot < kBuiltinSlotCount; ++slot) {
-        keyvoice_test::PutWax(
-            files,
-            std::string(keyvoice_test::kDataPath) + BuiltinFileName(slot, kDefaultSoundVariant),
-            keyvoice_test::BuiltinTone(slot));
-    }
+    zav::test::InstallKeyVoice(store, files);
     win32::Win32MultimediaTimer timer;
     CKeyVoiceApp app({card, mixer, timer, store, files, dispatcher, runner});
     card.StartThreads();
@@ -266,12 +245,12 @@ TEST(KeyVoiceOnWin32, RecordsKey6WithTheMeterLitAndTheKeyHeldAndStoresItOnOk) {
 
     EXPECT_EQ(result, platform::kIdOk);
     EXPECT_GT(litPixels, 0);
-    const std::optional<std::string> info = keyvoice_test::Value(store, "Key6Info");
+    const std::optional<std::string> info = zav::test::ZavText(store, "Key6Info");
     ASSERT_TRUE(info.has_value());
     EXPECT_NE(info->find("cfff6.wax"), std::string::npos) << *info;
     std::vector<std::uint8_t> take;
     EXPECT_TRUE(
-        files.ReadFile(std::string(keyvoice_test::kSysPath) + "\\cfff6.wax", 1 << 20, take).Ok());
+        files.ReadFile(std::string(zav::test::kSysPath) + "\\cfff6.wax", 1 << 20, take).Ok());
     EXPECT_GT(take.size(), 88200u / 2);
 }
 

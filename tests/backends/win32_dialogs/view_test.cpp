@@ -1,7 +1,7 @@
-// What the window of a running dialog promises its presenter, on the programs' own templates:
-// controls where the template puts them and in its tab order, trackbar ranges, positions and
-// ticks, a key button held pushed in whatever the mouse does, the gauge's value, the painted
-// meter, tool tips, icons, and ids the template does not hold.
+// What the window of a running dialog promises its presenter on the programs' own templates,
+// beyond the dialog-view contract: controls where the template puts them and in their tab order,
+// a key button held pushed in whatever the mouse does, the gauge's value and needle, the painted
+// meter, tool tips and icons.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 #include "keyvoice/resources.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/plain_dialog.h"
-#include "platform/win32_dialogs/dib_surface.h"
 #include "platform/win32_dialogs/needle_gauge_window.h"
 #include "voxgauge/resources.h"
 
@@ -45,73 +44,65 @@ platform::PixelRect PlaceInDialog(HWND control, HWND dialog) {
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-class LayoutCheck : public platform::PlainDialog {};
-
 void CheckLayout(const platform::DialogTemplate& dialog) {
     SCOPED_TRACE(std::string(dialog.caption));
-    win32::Win32Dispatcher dispatcher;
-    win32::Win32DialogRunner runner;
-    DialogDriver driver(dispatcher, runner);
-    LayoutCheck handler;
-    driver.Run(
-        dialog.id, [&] { return runner.RunModal(dialog, handler); },
-        [&](DialogDriver& run) {
-            run.OnDialog([&] {
-                const HWND window = run.Window()->Handle();
-                const platform::DialogBaseUnits units = FontUnits(window);
-                ASSERT_GT(units.averageCharWidth, 0);
-                // The host's own conversion and the seam's agree on every rectangle.
-                RECT client{};
-                ::GetClientRect(window, &client);
-                const platform::PixelRect size =
-                    platform::MapDialogRect({0, 0, dialog.width, dialog.height}, units);
-                EXPECT_EQ(client.right, size.width);
-                EXPECT_EQ(client.bottom, size.height);
-                // Children come in template order; an icon control takes the icon's size.
-                HWND child = ::GetWindow(window, GW_CHILD);
-                std::vector<HWND> tabStops;
-                for (const platform::ControlTemplate& control : dialog.controls) {
-                    ASSERT_NE(child, nullptr);
-                    // The dialog manager converts a control's place and its size each on its own
-                    // (the seam's MapDialogRect converts the edges, so its sizes can be one pixel
-                    // more or less); the host's MapDialogRect converts edges, as the seam does.
-                    const platform::PixelRect seam = platform::MapDialogRect(control.rect, units);
-                    const platform::PixelRect placed = PlaceInDialog(child, window);
-                    EXPECT_EQ(placed.x, seam.x) << control.text;
-                    EXPECT_EQ(placed.y, seam.y) << control.text;
-                    if (control.kind != platform::ControlKind::Icon) {
-                        EXPECT_EQ(placed.width, platform::MulDivRounded(control.rect.width,
-                                                                        units.averageCharWidth, 4))
-                            << control.text;
-                        EXPECT_EQ(placed.height,
-                                  platform::MulDivRounded(control.rect.height, units.charHeight, 8))
-                            << control.text;
-                        EXPECT_LE(std::abs(placed.width - seam.width), 1) << control.text;
-                        EXPECT_LE(std::abs(placed.height - seam.height), 1) << control.text;
-                    } else {
-                        EXPECT_EQ(placed.width, ::GetSystemMetrics(SM_CXICON));
-                    }
-                    RECT hostRect{control.rect.x, control.rect.y,
-                                  control.rect.x + control.rect.width,
-                                  control.rect.y + control.rect.height};
-                    ::MapDialogRect(window, &hostRect);
-                    EXPECT_EQ(hostRect.left, seam.x);
-                    EXPECT_EQ(hostRect.top, seam.y);
-                    EXPECT_EQ(hostRect.right - hostRect.left, seam.width);
-                    EXPECT_EQ(hostRect.bottom - hostRect.top, seam.height);
-                    if ((control.style & platform::kStyleTabStop) != 0 && ::IsWindowEnabled(child))
-                        tabStops.push_back(child);
-                    child = ::GetWindow(child, GW_HWNDNEXT);
+    platform::PlainDialog handler;
+    RunWithScript(dialog, handler, [&](DialogDriver& run) {
+        run.OnDialog([&] {
+            const HWND window = run.Window()->Handle();
+            const platform::DialogBaseUnits units = FontUnits(window);
+            ASSERT_GT(units.averageCharWidth, 0);
+            // The host's own conversion and the seam's agree on every rectangle.
+            RECT client{};
+            ::GetClientRect(window, &client);
+            const platform::PixelRect size =
+                platform::MapDialogRect({0, 0, dialog.width, dialog.height}, units);
+            EXPECT_EQ(client.right, size.width);
+            EXPECT_EQ(client.bottom, size.height);
+            // Children come in template order; an icon control takes the icon's size.
+            HWND child = ::GetWindow(window, GW_CHILD);
+            std::vector<HWND> tabStops;
+            for (const platform::ControlTemplate& control : dialog.controls) {
+                ASSERT_NE(child, nullptr);
+                // The dialog manager converts a control's place and its size each on its own
+                // (the seam's MapDialogRect converts the edges, so its sizes can be one pixel
+                // more or less); the host's MapDialogRect converts edges, as the seam does.
+                const platform::PixelRect seam = platform::MapDialogRect(control.rect, units);
+                const platform::PixelRect placed = PlaceInDialog(child, window);
+                EXPECT_EQ(placed.x, seam.x) << control.text;
+                EXPECT_EQ(placed.y, seam.y) << control.text;
+                if (control.kind != platform::ControlKind::Icon) {
+                    EXPECT_EQ(placed.width, platform::MulDivRounded(control.rect.width,
+                                                                    units.averageCharWidth, 4))
+                        << control.text;
+                    EXPECT_EQ(placed.height,
+                              platform::MulDivRounded(control.rect.height, units.charHeight, 8))
+                        << control.text;
+                    EXPECT_LE(std::abs(placed.width - seam.width), 1) << control.text;
+                    EXPECT_LE(std::abs(placed.height - seam.height), 1) << control.text;
+                } else {
+                    EXPECT_EQ(placed.width, ::GetSystemMetrics(SM_CXICON));
                 }
-                // Tab goes through the tab stops in template order and comes round again.
-                ASSERT_FALSE(tabStops.empty());
-                HWND at = tabStops.front();
-                for (std::size_t i = 1; i <= tabStops.size(); ++i) {
-                    at = ::GetNextDlgTabItem(window, at, FALSE);
-                    EXPECT_EQ(at, tabStops[i % tabStops.size()]) << i;
-                }
-            });
+                RECT hostRect{control.rect.x, control.rect.y, control.rect.x + control.rect.width,
+                              control.rect.y + control.rect.height};
+                ::MapDialogRect(window, &hostRect);
+                EXPECT_EQ(hostRect.left, seam.x);
+                EXPECT_EQ(hostRect.top, seam.y);
+                EXPECT_EQ(hostRect.right - hostRect.left, seam.width);
+                EXPECT_EQ(hostRect.bottom - hostRect.top, seam.height);
+                if ((control.style & platform::kStyleTabStop) != 0 && ::IsWindowEnabled(child))
+                    tabStops.push_back(child);
+                child = ::GetWindow(child, GW_HWNDNEXT);
+            }
+            // Tab goes through the tab stops in template order and comes round again.
+            ASSERT_FALSE(tabStops.empty());
+            HWND at = tabStops.front();
+            for (std::size_t i = 1; i <= tabStops.size(); ++i) {
+                at = ::GetNextDlgTabItem(window, at, FALSE);
+                EXPECT_EQ(at, tabStops[i % tabStops.size()]) << i;
+            }
         });
+    });
 }
 
 TEST(Win32DialogView, ControlsStandWhereTheTemplatesPutThemInTheirTabOrder) {
@@ -137,166 +128,118 @@ class HalfPainter : public platform::ControlPainter {
     platform::Rgb background;
 };
 
-std::vector<std::uint32_t> Picture(HWND control, int& width) {
-    RECT client{};
-    ::GetClientRect(control, &client);
-    width = client.right;
-    win32::DibSurface surface(client.right, client.bottom);
-    ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
-    const std::span<const std::uint32_t> pixels = surface.Pixels();
-    return {pixels.begin(), pixels.end()};
-}
-
 TEST(Win32DialogView, KeepsWhatItPromisesThePresenter) {
     using namespace keyvoice;
-    win32::Win32Dispatcher dispatcher;
-    win32::Win32DialogRunner runner;
-    DialogDriver driver(dispatcher, runner);
     platform::PlainDialog handler;
     HalfPainter painter;
-    driver.Run(
-        kIddKeyVoice, [&] { return runner.RunModal(KeyVoiceTemplate(), handler); },
-        [&](DialogDriver& run) {
-            const HWND key6 = run.Control(kIdcKey6);
-            run.OnDialog([&] {
-                win32::Win32DialogWindow& view = *run.Window();
-                // Trackbars: the whole 32-bit range, the position held inside it, ticks outside
-                // refused, a reversed range taken as an empty one.
-                view.SetSliderRange(kIdcRecordVolume, 0, 65535, true);
-                EXPECT_EQ(view.GetSliderRangeMax(kIdcRecordVolume), 65535);
-                view.SetSliderPos(kIdcRecordVolume, 70000, true);
-                EXPECT_EQ(view.GetSliderPos(kIdcRecordVolume), 65535);
-                EXPECT_TRUE(view.SetSliderTic(kIdcRecordVolume, 58256));
-                EXPECT_FALSE(view.SetSliderTic(kIdcRecordVolume, 65538));
-                view.SetSliderRange(kIdcRecordVolume, 0, 40000, true);
-                EXPECT_EQ(view.GetSliderPos(kIdcRecordVolume), 40000);
-                EXPECT_EQ(
-                    ::SendMessageW(view.ControlHandle(kIdcRecordVolume), TBM_GETNUMTICS, 0, 0),
-                    2);  // only the ends: the tick at 58256 lies outside now
-                view.SetSliderRange(kIdcPosition, 10, 5, true);
-                EXPECT_EQ(view.GetSliderRangeMax(kIdcPosition), 10);
-                EXPECT_EQ(view.GetSliderPos(kIdcPosition), 10);
-
-                // Ids the template does not hold, or of another kind, are ignored.
-                EXPECT_EQ(view.GetSliderRangeMax(kIdcPlay), 0);
-                EXPECT_EQ(view.GetSliderPos(4242), 0);
-                view.SetButtonState(kIdcPosition, true);
-                EXPECT_FALSE(view.GetButtonState(kIdcPosition));
-
-                view.SetButtonState(kIdcKey6, true);
-                view.SetToolTip(kIdcPlay, "PLAY");
-                view.SetToolTip(kIdcStop, "STOP");
-                view.SetToolTip(kIdcStop, "");
-                view.AttachPainter(kIdcMeterFrame, &painter);
-                view.SetIcon(MainFrameIcon());
-            });
-            // A press on the held key that slides off it and is released outside: the button
-            // clears its own pushed look, the program's hold puts it back.
-            ::PostMessageW(key6, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-            ::PostMessageW(key6, WM_LBUTTONUP, 0, MAKELPARAM(500, 500));
-            run.OnDialog([] {});  // the two have been handled once this has
-            run.OnDialog([&] {
-                win32::Win32DialogWindow& view = *run.Window();
-                EXPECT_NE(::SendMessageW(key6, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
-                view.EnableControl(kIdcKey6, false);
-                EXPECT_TRUE(view.GetButtonState(kIdcKey6));
-                view.SetButtonState(kIdcKey6, false);
-                EXPECT_EQ(::SendMessageW(key6, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
-
-                // One tool tip is left, with its text.
-                const HWND tips = view.ToolTipHandle();
-                ASSERT_EQ(::SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 1);
-                wchar_t text[32] = {};
-                TTTOOLINFOW tool{};
-                tool.cbSize = sizeof(tool);
-                tool.hwnd = view.Handle();
-                tool.uId = reinterpret_cast<UINT_PTR>(view.ControlHandle(kIdcPlay));
-                tool.lpszText = text;
-                ::SendMessageW(tips, TTM_GETTEXTW, 32, reinterpret_cast<LPARAM>(&tool));
-                EXPECT_EQ(std::wstring(text), L"PLAY");
-
-                // The window's icons at the system's sizes.
-                const auto big =
-                    reinterpret_cast<HICON>(::SendMessageW(view.Handle(), WM_GETICON, ICON_BIG, 0));
-                ICONINFO info{};
-                ASSERT_TRUE(::GetIconInfo(big, &info));
-                BITMAP bitmap{};
-                ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-                EXPECT_EQ(bitmap.bmWidth, ::GetSystemMetrics(SM_CXICON));
-                ::DeleteObject(info.hbmColor);
-                ::DeleteObject(info.hbmMask);
-            });
-            // The painted child covers the frame's inside and draws on the dialog's face.
-            ASSERT_TRUE(run.WaitFor([&] { return painter.paints > 0; }));
-            run.OnDialog([&] {
-                win32::Win32DialogWindow& view = *run.Window();
-                const platform::ClientRect inside = view.GetControlClientRect(kIdcMeterFrame);
-                EXPECT_EQ(painter.width, inside.Width());
-                EXPECT_EQ(painter.height, inside.Height());
-                const COLORREF face = ::GetSysColor(COLOR_3DFACE);
-                EXPECT_EQ(painter.background,
-                          (platform::Rgb{GetRValue(face), GetGValue(face), GetBValue(face)}));
-                int width = 0;
-                const std::vector<std::uint32_t> shown =
-                    Picture(view.PaintedHandle(kIdcMeterFrame), width);
-                ASSERT_FALSE(shown.empty());
-                EXPECT_EQ(shown.front() & 0xFFFFFF, 0xFF0000u);
-                EXPECT_EQ(shown.back() & 0xFFFFFF,
-                          static_cast<std::uint32_t>(GetRValue(face)) << 16 | GetGValue(face) << 8 |
-                              GetBValue(face));
-                painter.paints = 0;
-                view.Repaint(kIdcMeterFrame);
-            });
-            ASSERT_TRUE(run.WaitFor([&] { return painter.paints > 0; }));
-            run.OnDialog([&] { run.Window()->AttachPainter(kIdcMeterFrame, nullptr); });
-            run.OnDialog([&] { EXPECT_EQ(run.Window()->PaintedHandle(kIdcMeterFrame), nullptr); });
+    RunWithScript(KeyVoiceTemplate(), handler, [&](DialogDriver& run) {
+        const HWND key6 = run.Control(kIdcKey6);
+        run.OnDialog([&] {
+            win32::Win32DialogWindow& view = *run.Window();
+            view.SetButtonState(kIdcKey6, true);
+            view.SetToolTip(kIdcPlay, "PLAY");
+            view.SetToolTip(kIdcStop, "STOP");
+            view.SetToolTip(kIdcStop, "");
+            view.AttachPainter(kIdcMeterFrame, &painter);
+            view.SetIcon(MainFrameIcon());
         });
-    EXPECT_TRUE(driver.Started());
+        // A press on the held key that slides off it and is released outside: the button
+        // clears its own pushed look, the program's hold puts it back.
+        ::PostMessageW(key6, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        ::PostMessageW(key6, WM_LBUTTONUP, 0, MAKELPARAM(500, 500));
+        run.OnDialog([] {});  // the two have been handled once this has
+        run.OnDialog([&] {
+            win32::Win32DialogWindow& view = *run.Window();
+            EXPECT_NE(::SendMessageW(key6, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+            view.EnableControl(kIdcKey6, false);
+            EXPECT_TRUE(view.GetButtonState(kIdcKey6));
+            view.SetButtonState(kIdcKey6, false);
+            EXPECT_EQ(::SendMessageW(key6, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+
+            // One tool tip is left, with its text.
+            const HWND tips = view.ToolTipHandle();
+            ASSERT_EQ(::SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 1);
+            wchar_t text[32] = {};
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = view.Handle();
+            tool.uId = reinterpret_cast<UINT_PTR>(view.ControlHandle(kIdcPlay));
+            tool.lpszText = text;
+            ::SendMessageW(tips, TTM_GETTEXTW, 32, reinterpret_cast<LPARAM>(&tool));
+            EXPECT_EQ(std::wstring(text), L"PLAY");
+
+            // The window's icons at the system's sizes.
+            const auto big =
+                reinterpret_cast<HICON>(::SendMessageW(view.Handle(), WM_GETICON, ICON_BIG, 0));
+            ICONINFO info{};
+            ASSERT_TRUE(::GetIconInfo(big, &info));
+            BITMAP bitmap{};
+            ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+            EXPECT_EQ(bitmap.bmWidth, ::GetSystemMetrics(SM_CXICON));
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+        });
+        // The painted child covers the frame's inside and draws on the dialog's face.
+        ASSERT_TRUE(run.WaitFor([&] { return painter.paints > 0; }));
+        run.OnDialog([&] {
+            win32::Win32DialogWindow& view = *run.Window();
+            const platform::ClientRect inside = view.GetControlClientRect(kIdcMeterFrame);
+            EXPECT_EQ(painter.width, inside.Width());
+            EXPECT_EQ(painter.height, inside.Height());
+            const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+            EXPECT_EQ(painter.background,
+                      (platform::Rgb{GetRValue(face), GetGValue(face), GetBValue(face)}));
+            int width = 0;
+            const std::vector<std::uint32_t> shown =
+                Picture(view.PaintedHandle(kIdcMeterFrame), &width);
+            ASSERT_FALSE(shown.empty());
+            EXPECT_EQ(shown.front() & 0xFFFFFF, 0xFF0000u);
+            EXPECT_EQ(shown.back() & 0xFFFFFF, static_cast<std::uint32_t>(GetRValue(face)) << 16 |
+                                                   GetGValue(face) << 8 | GetBValue(face));
+            painter.paints = 0;
+            view.Repaint(kIdcMeterFrame);
+        });
+        ASSERT_TRUE(run.WaitFor([&] { return painter.paints > 0; }));
+        run.OnDialog([&] { run.Window()->AttachPainter(kIdcMeterFrame, nullptr); });
+        run.OnDialog([&] { EXPECT_EQ(run.Window()->PaintedHandle(kIdcMeterFrame), nullptr); });
+    });
 }
 
 TEST(Win32DialogView, TheGaugeHoldsItsValueToItsScaleAndDrawsTheNeedleThere) {
-    win32::Win32Dispatcher dispatcher;
-    win32::Win32DialogRunner runner;
-    DialogDriver driver(dispatcher, runner);
     platform::PlainDialog handler;
-    driver.Run(
-        voxgauge::kIddMicSetup,
-        [&] { return runner.RunModal(voxgauge::MicSetupTemplate(), handler); },
-        [&](DialogDriver& run) {
-            using voxgauge::kIdcLevelGauge;
-            std::vector<std::vector<std::uint32_t>> pictures;
-            for (const int value : {-3, 20}) {
-                run.OnDialog([&] { run.Window()->SetControlValue(kIdcLevelGauge, value); });
-                const int expected = value < 0 ? 0 : 15;
-                ASSERT_TRUE(run.WaitFor([&] {
-                    return run.Window()->GetControlValue(kIdcLevelGauge) == expected &&
-                           win32::NeedlePosition(run.Control(kIdcLevelGauge)) == expected;
-                }));
-                int width = 0;
-                pictures.push_back(Picture(run.Control(kIdcLevelGauge), width));
-                // The needle lies on the quiet side at 0 and on the loud side at 15: the dark blade
-                // colours more pixels in that half of the dial.
-                auto dark = [&](bool left) {
-                    int count = 0;
-                    for (std::size_t i = 0; i < pictures.back().size(); ++i) {
-                        const std::uint32_t pixel = pictures.back()[i];
-                        const bool inLeft =
-                            static_cast<int>(i % static_cast<std::size_t>(width)) < width / 2;
-                        if (inLeft == left && (pixel & 0xFF) < 0x60 &&
-                            ((pixel >> 16) & 0xFF) < 0x60)
-                            ++count;
-                    }
-                    return count;
-                };
-                if (expected == 0) {
-                    EXPECT_GT(dark(true), dark(false) + 20);
-                } else {
-                    EXPECT_GT(dark(false), dark(true) + 20);
+    RunWithScript(voxgauge::MicSetupTemplate(), handler, [&](DialogDriver& run) {
+        using voxgauge::kIdcLevelGauge;
+        std::vector<std::vector<std::uint32_t>> pictures;
+        for (const int value : {-3, 20}) {
+            run.OnDialog([&] { run.Window()->SetControlValue(kIdcLevelGauge, value); });
+            const int expected = value < 0 ? 0 : 15;
+            ASSERT_TRUE(run.WaitFor([&] {
+                return run.Window()->GetControlValue(kIdcLevelGauge) == expected &&
+                       win32::NeedlePosition(run.Control(kIdcLevelGauge)) == expected;
+            }));
+            int width = 0;
+            pictures.push_back(Picture(run.Control(kIdcLevelGauge), &width));
+            // The needle lies on the quiet side at 0 and on the loud side at 15: the dark blade
+            // colours more pixels in that half of the dial.
+            auto dark = [&](bool left) {
+                int count = 0;
+                for (std::size_t i = 0; i < pictures.back().size(); ++i) {
+                    const std::uint32_t pixel = pictures.back()[i];
+                    const bool inLeft =
+                        static_cast<int>(i % static_cast<std::size_t>(width)) < width / 2;
+                    if (inLeft == left && (pixel & 0xFF) < 0x60 && ((pixel >> 16) & 0xFF) < 0x60)
+                        ++count;
                 }
+                return count;
+            };
+            if (expected == 0) {
+                EXPECT_GT(dark(true), dark(false) + 20);
+            } else {
+                EXPECT_GT(dark(false), dark(true) + 20);
             }
-            EXPECT_NE(pictures[0], pictures[1]);
-        });
-    EXPECT_TRUE(driver.Started());
+        }
+        EXPECT_NE(pictures[0], pictures[1]);
+    });
 }
 
 }  // namespace

@@ -2,66 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "platform/audio/wave_caps.h"
 #include "platform/winmm/winmm_format.h"
 #include "platform/winmm/winmm_output_hold.h"
+#include "tests/support/pcm_format.h"
 
 namespace {
 
-using zav::platform::kWaveFormatPcm;
 using zav::platform::MmResult;
 using zav::platform::PcmWaveFormat;
 using namespace zav::platform::winmm;
 
-PcmWaveFormat Pcm(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
-    const auto block = static_cast<std::uint16_t>(channels * bits / 8);
-    return {kWaveFormatPcm, channels, rate, rate * block, block, bits};
-}
+using zav::test::Pcm;
 
-TEST(WinmmFormat, PlainPcmPassesFieldForFieldAndAnythingElseIsRefused) {
+TEST(WinmmFormat, PlainPcmPassesFieldForField) {
+    // The wave core has refused every other format before the system sees it.
     for (const PcmWaveFormat& format :
          {Pcm(1, 22050, 16), Pcm(2, 22050, 16), Pcm(2, 44100, 8), Pcm(1, 8000, 16)}) {
-        const std::optional<WAVEFORMATEX> host = ToWaveFormatEx(format);
-        ASSERT_TRUE(host.has_value()) << format.samplesPerSec << " Hz x " << format.channels;
-        EXPECT_EQ(host->wFormatTag, WAVE_FORMAT_PCM);
-        EXPECT_EQ(host->nChannels, format.channels);
-        EXPECT_EQ(host->nSamplesPerSec, format.samplesPerSec);
-        EXPECT_EQ(host->nAvgBytesPerSec, format.avgBytesPerSec);
-        EXPECT_EQ(host->nBlockAlign, format.blockAlign);
-        EXPECT_EQ(host->wBitsPerSample, format.bitsPerSample);
-        EXPECT_EQ(host->cbSize, 0);
+        const WAVEFORMATEX host = ToWaveFormatEx(format);
+        EXPECT_EQ(host.wFormatTag, WAVE_FORMAT_PCM);
+        EXPECT_EQ(host.nChannels, format.channels);
+        EXPECT_EQ(host.nSamplesPerSec, format.samplesPerSec);
+        EXPECT_EQ(host.nAvgBytesPerSec, format.avgBytesPerSec);
+        EXPECT_EQ(host.nBlockAlign, format.blockAlign);
+        EXPECT_EQ(host.wBitsPerSample, format.bitsPerSample);
+        EXPECT_EQ(host.cbSize, 0);
     }
-
-    struct Bad {
-        const char* what;
-        PcmWaveFormat format;
-    };
-    PcmWaveFormat twelveBits = Pcm(1, 22050, 16);
-    twelveBits.bitsPerSample = 12;
-    PcmWaveFormat threeChannels = Pcm(1, 22050, 16);
-    threeChannels.channels = 3;
-    threeChannels.blockAlign = 6;
-    threeChannels.avgBytesPerSec = 22050 * 6;
-    PcmWaveFormat badAlign = Pcm(2, 22050, 16);
-    badAlign.blockAlign = 3;
-    PcmWaveFormat badRate = Pcm(1, 22050, 16);
-    badRate.avgBytesPerSec = 22050;
-    PcmWaveFormat notPcm = Pcm(1, 22050, 16);
-    notPcm.formatTag = 7;
-    const Bad refused[] = {
-        {"12 bits", twelveBits},
-        {"3 channels", threeChannels},
-        {"block align", badAlign},
-        {"byte rate", badRate},
-        {"not PCM", notPcm},
-        {"500 Hz", Pcm(1, 500, 16)},
-        {"no channel", Pcm(0, 22050, 16)},
-        {"384 kHz", Pcm(1, 384000, 16)},
-    };
-    for (const Bad& bad : refused)
-        EXPECT_FALSE(ToWaveFormatEx(bad.format).has_value()) << bad.what;
 }
 
 TEST(WinmmFormat, DeviceBuffersHoldAboutTwentyMillisecondsInWholeFrames) {

@@ -2,16 +2,10 @@
 
 #include <algorithm>
 #include <random>
-#include <thread>
 
 namespace winmm_test {
 
 using zav::platform::MmResult;
-
-zav::platform::PcmWaveFormat Pcm16(std::uint16_t channels, std::uint32_t rate) {
-    const auto block = static_cast<std::uint16_t>(channels * 2);
-    return {zav::platform::kWaveFormatPcm, channels, rate, rate * block, block, 16};
-}
 
 std::optional<std::uint32_t> FindOutput(zav::platform::AudioSystem& audio,
                                         const std::string& name) {
@@ -76,16 +70,6 @@ std::size_t CountDifferences(std::span<const std::int16_t> recording,
             ++differences;
     }
     return differences;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 }  // namespace winmm_test

@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,9 +22,6 @@ namespace winmm_test {
 
 inline constexpr const char* kMicFeedName = "Sandbox-Mic-Feed";
 inline constexpr const char* kSpeakerMonitorName = "Monitor of Sandbox-Speaker";
-
-// 16-bit PCM as the sandbox runs it by default (22,050 Hz mono): what passes unchanged.
-zav::platform::PcmWaveFormat Pcm16(std::uint16_t channels, std::uint32_t rate);
 
 // The number of the output (or input) device of that name, or nullopt.
 std::optional<std::uint32_t> FindOutput(zav::platform::AudioSystem& audio, const std::string& name);
@@ -44,9 +39,6 @@ std::optional<std::size_t> FindExact(std::span<const std::int16_t> recording,
 // The samples of reference that differ from recording at offset (all of them beyond its end).
 std::size_t CountDifferences(std::span<const std::int16_t> recording,
                              std::span<const std::int16_t> reference, std::size_t offset);
-
-// Polls condition every few milliseconds until it holds or limit has passed.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 class SandboxTest : public testing::Test {
   protected:

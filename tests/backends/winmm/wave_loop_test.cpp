@@ -1,18 +1,18 @@
 // Sound through the WinMM backend to the sandbox's devices and back: what is played into the
 // microphone's feed is what the microphone records, and what is played on the default output
 // reaches the speaker, sample for sample, with the end-of-sound notice once it has been heard.
+// The wave calls' life cycle is the wave contract's (wave_contract_winmm_test.cpp).
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstring>
-#include <mutex>
 #include <vector>
 
-#include "loop_recorder.h"
 #include "platform/audio/wave_caps.h"
 #include "sandbox_devices.h"
+#include "tests/support/notice_log.h"
+#include "tests/support/pcm_format.h"
+#include "tests/support/wave_recorder.h"
 
 namespace winmm_test {
 namespace {
@@ -26,8 +26,10 @@ using zav::platform::PcmWaveFormat;
 using zav::platform::WaveHeader;
 using zav::platform::WaveMessage;
 using zav::platform::WaveOutHandle;
+using zav::test::Pcm;
+using zav::test::WaveRecorder;
 
-// Plays samples on one output device in three buffers, as a program queues them; records the
+// Plays samples on one output device in three buffers, as a program queues them; keeps the
 // notices and when the last one came.
 class Player {
   public:
@@ -35,9 +37,8 @@ class Player {
         : waveOut_(waveOut), samples_(std::move(samples)) {}
 
     MmResult Play(std::uint32_t deviceId, const PcmWaveFormat& format) {
-        if (const MmResult opened = waveOut_.Open(
-                handle_, deviceId, format,
-                [this](WaveOutHandle, WaveMessage message, WaveHeader*) { Note(message); });
+        if (const MmResult opened =
+                waveOut_.Open(handle_, deviceId, format, notices_.OutCallback());
             opened != MmResult::NoError) {
             return opened;
         }
@@ -62,20 +63,11 @@ class Player {
         return MmResult::NoError;
     }
 
-    std::size_t Count(WaveMessage message) {
-        std::lock_guard lock(mutex_);
-        std::size_t count = 0;
-        for (WaveMessage seen : notices_)
-            count += seen == message ? 1 : 0;
-        return count;
-    }
-    std::vector<WaveMessage> Notices() {
-        std::lock_guard lock(mutex_);
-        return notices_;
-    }
-    std::chrono::milliseconds HeardAfter() {
-        std::lock_guard lock(mutex_);
-        return std::chrono::duration_cast<std::chrono::milliseconds>(last_ - written_);
+    std::size_t Count(WaveMessage message) const { return notices_.Count(message); }
+    std::vector<WaveMessage> Notices() const { return notices_.Messages(); }
+    std::chrono::milliseconds HeardAfter() const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(notices_.LastTime() -
+                                                                     written_);
     }
 
     zav::platform::WaveOutApi& waveOut_;
@@ -84,16 +76,8 @@ class Player {
     WaveHeader headers_[3];
 
   private:
-    void Note(WaveMessage message) {
-        std::lock_guard lock(mutex_);
-        notices_.push_back(message);
-        last_ = std::chrono::steady_clock::now();
-    }
-
-    std::mutex mutex_;
-    std::vector<WaveMessage> notices_;
+    zav::test::NoticeLog notices_;
     std::chrono::steady_clock::time_point written_;
-    std::chrono::steady_clock::time_point last_;
 };
 
 class WaveLoopTest : public SandboxTest {};
@@ -101,14 +85,16 @@ class WaveLoopTest : public SandboxTest {};
 TEST_F(WaveLoopTest, TheMicrophoneRecordsExactlyWhatItsFeedPlays) {
     // Recording on the wave mapper, as both programs do; the sandbox's microphone is the
     // default input and hears whatever is played into its feed.
-    const PcmWaveFormat format = Pcm16(1, 22050);
-    LoopRecorder recorder(audio_.WaveIn(), kWaveMapper, format, 2756 * 2, 16);
+    const PcmWaveFormat format = Pcm(1, 22050);
+    WaveRecorder recorder(audio_, format, 2756 * 2, 16);
+    ASSERT_EQ(recorder.Open(), MmResult::NoError);
     ASSERT_EQ(recorder.Start(), MmResult::NoError);
     recorder.Pump(200ms);
 
     Player feed(audio_.WaveOut(), Noise(22050, 7));
     ASSERT_EQ(feed.Play(*FindOutput(audio_, kMicFeedName), format), MmResult::NoError);
-    while (feed.Count(WaveMessage::OutDone) < 3 && feed.HeardAfter() < 5s)
+    for (const auto until = std::chrono::steady_clock::now() + 5s;
+         feed.Count(WaveMessage::OutDone) < 3 && std::chrono::steady_clock::now() < until;)
         recorder.Pump(50ms);
     recorder.Pump(300ms);
     ASSERT_EQ(recorder.Finish(), MmResult::NoError);
@@ -124,16 +110,17 @@ TEST_F(WaveLoopTest, TheMicrophoneRecordsExactlyWhatItsFeedPlays) {
 }
 
 TEST_F(WaveLoopTest, PlaybackReachesTheSpeakerSampleForSampleAndEndsWhenHeard) {
-    const PcmWaveFormat format = Pcm16(1, 22050);
-    LoopRecorder speaker(audio_.WaveIn(), *FindInput(audio_, kSpeakerMonitorName), format, 2756 * 2,
-                         16);
+    const PcmWaveFormat format = Pcm(1, 22050);
+    WaveRecorder speaker(audio_, format, 2756 * 2, 16, *FindInput(audio_, kSpeakerMonitorName));
+    ASSERT_EQ(speaker.Open(), MmResult::NoError);
     ASSERT_EQ(speaker.Start(), MmResult::NoError);
     speaker.Pump(200ms);
 
     // 1.5 s of noise on the default output (the wave mapper's choice).
     Player player(audio_.WaveOut(), Noise(33075, 11));
     ASSERT_EQ(player.Play(kWaveMapper, format), MmResult::NoError);
-    while (player.Count(WaveMessage::OutDone) < 3 && player.HeardAfter() < 5s)
+    for (const auto until = std::chrono::steady_clock::now() + 5s;
+         player.Count(WaveMessage::OutDone) < 3 && std::chrono::steady_clock::now() < until;)
         speaker.Pump(50ms);
     ASSERT_EQ(player.Count(WaveMessage::OutDone), 3u);
     // The end-of-sound notice comes when the last sample has been played, not when it was
@@ -157,23 +144,6 @@ TEST_F(WaveLoopTest, PlaybackReachesTheSpeakerSampleForSampleAndEndsWhenHeard) {
     EXPECT_EQ(CountDifferences(speaker.Samples(), player.samples_, *at), 0u);
     std::printf("end-of-sound notice %lld ms after writing 1500 ms of sound\n",
                 static_cast<long long>(player.HeardAfter().count()));
-}
-
-TEST_F(WaveLoopTest, TheOutputHoldLetsCaptureOpenAtTheSameTime) {
-    // The full-duplex check: a DirectSound object on the default output, then wave input at
-    // 22,050 Hz, 16 bits, stereo while it is held.
-    std::unique_ptr<zav::platform::OutputDeviceHold> hold;
-    ASSERT_EQ(audio_.CreateOutputHold(hold), MmResult::NoError);
-    ASSERT_NE(hold, nullptr);
-    EXPECT_EQ(hold->SetCooperativeLevel(zav::platform::CooperativeLevel::Normal),
-              MmResult::NoError);
-    EXPECT_EQ(hold->SetCooperativeLevel(static_cast<zav::platform::CooperativeLevel>(9)),
-              MmResult::InvalParam);
-    LoopRecorder recorder(audio_.WaveIn(), kWaveMapper, Pcm16(2, 22050), 11024, 4);
-    EXPECT_EQ(recorder.Start(), MmResult::NoError);
-    recorder.Pump(300ms);
-    EXPECT_EQ(recorder.Finish(), MmResult::NoError);
-    EXPECT_GT(recorder.Samples().size(), 0u);
 }
 
 }  // namespace

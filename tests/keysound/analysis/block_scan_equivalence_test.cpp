@@ -17,17 +17,8 @@
 namespace keyvoice {
 namespace {
 
+using analysis_test::Fields;
 using analysis_test::ReferenceAnalyser;
-
-std::array<std::int32_t, 10> Fields(const VoiceAnalyser& a) {
-    return {a.centre, a.threshold, a.rate,  a.minPeriod, a.periodTolerance,
-            a.above,  a.level,     a.score, a.inBand,    a.crossings};
-}
-
-std::array<std::int32_t, 10> Fields(const ReferenceAnalyser& a) {
-    return {a.centre, a.threshold, a.rate,  a.minPeriod, a.periodTolerance,
-            a.above,  a.level,     a.score, a.inBand,    a.crossings};
-}
 
 // Starts both analysers from the same state.
 struct Pair {
@@ -49,11 +40,7 @@ struct Pair {
     void Run(const std::vector<std::int16_t>& block, bool adaptive) {
         const ScanStart start{fast.centre, fast.threshold, fast.above, fast.minPeriod,
                               fast.periodTolerance};
-        if (adaptive) {
-            fast.AnalyseAdaptive(block);
-        } else {
-            fast.AnalyseFixed(block);
-        }
+        analysis_test::AnalyseBlock(fast, block, adaptive);
         plain.Analyse(block, adaptive);
         ASSERT_EQ(Fields(fast), Fields(plain));
         if (block.empty())

@@ -1,13 +1,32 @@
 #pragma once
 // Test signals for the analyser, made here so every figure can be worked out by hand.
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <span>
 #include <vector>
 
 namespace analysis_test {
+
+// Every field of an analyser (ours or the plain one), for comparing whole states.
+template <typename Analyser>
+std::array<std::int32_t, 10> Fields(const Analyser& a) {
+    return {a.centre, a.threshold, a.rate,  a.minPeriod, a.periodTolerance,
+            a.above,  a.level,     a.score, a.inBand,    a.crossings};
+}
+
+// Runs one block through either variant of the analyser.
+template <typename Analyser>
+void AnalyseBlock(Analyser& a, std::span<const std::int16_t> block, bool adaptive) {
+    if (adaptive) {
+        a.AnalyseAdaptive(block);
+    } else {
+        a.AnalyseFixed(block);
+    }
+}
 
 // round(amplitude * sin(2 pi (i + phase) / period)) for i = 0 .. count - 1.
 inline std::vector<std::int16_t> Tone(std::size_t count, double period, double amplitude,

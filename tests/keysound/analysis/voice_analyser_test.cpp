@@ -11,18 +11,14 @@
 namespace keyvoice {
 namespace {
 
+using analysis_test::AnalyseBlock;
+using analysis_test::Fields;
 using analysis_test::Pulses;
 using analysis_test::Tone;
 
 constexpr std::int32_t kRate = 22000;
 constexpr std::size_t kRecordingSamples = 44100;
 constexpr std::size_t kTickSamples = 2205;
-
-// Every field, for comparing whole analyser states.
-std::array<std::int32_t, 10> Fields(const VoiceAnalyser& a) {
-    return {a.centre, a.threshold, a.rate,  a.minPeriod, a.periodTolerance,
-            a.above,  a.level,     a.score, a.inBand,    a.crossings};
-}
 
 TEST(VoiceAnalyserConstruction, StartsWithTheInitialStateAndDividesTheRateFirst) {
     const VoiceAnalyser a(kRate);
@@ -85,68 +81,58 @@ TEST(VoiceAnalyserBand, BoundsAreExclusiveForAWholeRecordingAndForATick) {
     }
 }
 
-TEST(VoiceAnalyserBand, SamplesOnTheEdgeOfTheBandCrossNothing) {
-    VoiceAnalyser a(kRate);
-    const std::vector<std::int16_t> onEdges{150, -150, 150, -150};
-    a.AnalyseFixed(onEdges);
-    EXPECT_EQ(a.above, 0);
-    EXPECT_EQ(a.crossings, 0);
-    const std::vector<std::int16_t> justOutside{151, -151, 151};
-    a.AnalyseFixed(justOutside);
-    EXPECT_EQ(a.above, 1);
-    EXPECT_EQ(a.crossings, 1);
-}
-
-// The level counts the thresholds at or below the peak (fixed) or twice the peak (adaptive).
-TEST(VoiceAnalyserLevel, EveryThresholdAndItsNeighbours) {
-    for (std::size_t index = 0; index < LevelThresholds.size(); ++index) {
-        const std::int32_t t = LevelThresholds[index];
-        const auto below = static_cast<std::int32_t>(index);
-        // Adaptive peaks whose double is just under and at or just over the threshold.
-        const std::int32_t halfUnder = (t - 1) / 2;
-        const std::int32_t halfAt = (t + 1) / 2;
-        struct Case {
-            bool adaptive;
-            std::int32_t peak;
-            std::int32_t level;
-        };
-        for (const Case c :
-             {Case{false, t - 1, below}, Case{false, t, below + 1}, Case{false, t + 1, below + 1},
-              Case{true, halfUnder, below}, Case{true, halfAt, below + 1}}) {
-            SCOPED_TRACE(testing::Message() << "threshold " << t << " peak " << c.peak
-                                            << (c.adaptive ? " adaptive" : " fixed"));
-            VoiceAnalyser a(kRate);
-            // The peak on the negative side, after a quiet start: centre 0 when scanned.
-            const std::vector<std::int16_t> block{0, static_cast<std::int16_t>(-c.peak)};
-            if (c.adaptive) {
-                a.AnalyseAdaptive(block);
-            } else {
-                a.AnalyseFixed(block);
-            }
-            EXPECT_EQ(a.level, c.level);
-            EXPECT_EQ(a.Classify().level, c.level);
+// Samples on the edge of the band cross nothing; the hysteresis state carries into the next
+// block.
+TEST(VoiceAnalyserBand, EdgesCrossNothingAndTheStateCarriesIntoTheNextBlock) {
+    struct Step {
+        std::vector<std::int16_t> block;
+        std::int32_t above;
+        std::int32_t crossings;
+    };
+    for (const std::vector<Step>& steps :
+         {std::vector<Step>{{{150, -150, 150, -150}, 0, 0}, {{151, -151, 151}, 1, 1}},
+          std::vector<Step>{{{1000}, 1, 0}, {{-1000}, 0, 1}}}) {
+        VoiceAnalyser a(kRate);
+        for (const Step& step : steps) {
+            a.AnalyseFixed(step.block);
+            EXPECT_EQ(a.above, step.above) << step.block.front();
+            EXPECT_EQ(a.crossings, step.crossings) << step.block.front();
         }
     }
 }
 
-TEST(VoiceAnalyserLevel, NamedCasesAndFullScale) {
+// The level counts the thresholds at or below the peak (fixed) or twice the peak (adaptive):
+// every threshold and its neighbours, then named cases and full scale.
+TEST(VoiceAnalyserLevel, EveryThresholdItsNeighboursAndFullScale) {
     struct Case {
         bool adaptive;
-        std::int16_t sample;
+        std::vector<std::int16_t> block;
         std::int32_t level;
     };
-    for (const Case c : {Case{false, 5799, 1}, Case{false, 5798, 0}, Case{true, 2900, 1},
-                         Case{true, 2899, 0}, Case{false, 29971, 15}, Case{false, 32767, 15},
-                         Case{false, -32768, 15}, Case{true, 14986, 15}, Case{true, 14985, 14}}) {
-        SCOPED_TRACE(testing::Message() << c.sample << (c.adaptive ? " adaptive" : " fixed"));
+    std::vector<Case> cases{{false, {5799}, 1},    {false, {5798}, 0},   {true, {2900}, 1},
+                            {true, {2899}, 0},     {false, {29971}, 15}, {false, {32767}, 15},
+                            {false, {-32768}, 15}, {true, {14986}, 15},  {true, {14985}, 14}};
+    // The peak on the negative side, after a quiet start: centre 0 when scanned.
+    const auto peak = [](std::int32_t p) {
+        return std::vector<std::int16_t>{0, static_cast<std::int16_t>(-p)};
+    };
+    for (std::size_t index = 0; index < LevelThresholds.size(); ++index) {
+        const std::int32_t t = LevelThresholds[index];
+        const auto below = static_cast<std::int32_t>(index);
+        // Adaptive peaks whose double is just under and at or just over the threshold.
+        cases.insert(cases.end(), {{false, peak(t - 1), below},
+                                   {false, peak(t), below + 1},
+                                   {false, peak(t + 1), below + 1},
+                                   {true, peak((t - 1) / 2), below},
+                                   {true, peak((t + 1) / 2), below + 1}});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "peak " << c.block.back() << (c.adaptive ? " adaptive" : " fixed"));
         VoiceAnalyser a(kRate);
-        const std::vector<std::int16_t> block{c.sample};
-        if (c.adaptive) {
-            a.AnalyseAdaptive(block);
-        } else {
-            a.AnalyseFixed(block);
-        }
+        AnalyseBlock(a, c.block, c.adaptive);
         EXPECT_EQ(a.level, c.level);
+        EXPECT_EQ(a.Classify().level, c.level);
     }
 }
 
@@ -243,10 +229,8 @@ TEST(VoiceAnalyserScore, CarriesAcrossBlocksAndIsLeftAloneBySilence) {
     a.AnalyseFixed(std::vector<std::int16_t>(500, 100));
     EXPECT_EQ(a.score, 1);
     EXPECT_EQ(a.Classify(), (AnalysisResult{SoundClass::Silent, 0}));
-}
 
-TEST(VoiceAnalyserScore, TheSameSoundClassifiesDifferentlyAfterOtherBlocks) {
-    const auto periodic = Tone(2000, 200, 1000);
+    // The same sound classifies differently after other blocks.
     VoiceAnalyser fresh(kRate);
     fresh.AnalyseFixed(periodic);
     EXPECT_EQ(fresh.Classify().soundClass, SoundClass::Periodic);
@@ -258,16 +242,6 @@ TEST(VoiceAnalyserScore, TheSameSoundClassifiesDifferentlyAfterOtherBlocks) {
     played.AnalyseFixed(periodic);
     EXPECT_EQ(played.score, -1);
     EXPECT_EQ(played.Classify().soundClass, SoundClass::Irregular);
-}
-
-TEST(VoiceAnalyserHysteresis, StateCarriesIntoTheNextBlock) {
-    VoiceAnalyser a(kRate);
-    a.AnalyseFixed(std::vector<std::int16_t>{1000});
-    EXPECT_EQ(a.above, 1);
-    EXPECT_EQ(a.crossings, 0);
-    a.AnalyseFixed(std::vector<std::int16_t>{-1000});
-    EXPECT_EQ(a.above, 0);
-    EXPECT_EQ(a.crossings, 1);
 }
 
 TEST(VoiceAnalyserClassify, InBandComesFirstThenSilenceThenTheScore) {

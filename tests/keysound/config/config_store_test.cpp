@@ -3,6 +3,7 @@
 #include "keysound/config_store.h"
 #include "platform/testing/memory_file_system.h"
 #include "platform/testing/memory_registry.h"
+#include "tests/support/zav_values.h"
 
 namespace {
 
@@ -16,10 +17,7 @@ using zav::platform::RegResult;
 class ConfigStoreTest : public ::testing::Test {
   protected:
     void SetValue(std::string_view name, std::string_view text) {
-        RegistryKey key;
-        ASSERT_EQ(registry.CreateKey(keyvoice::kZavHive, keyvoice::kZavKeyPath, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString(name, text), RegResult::Success);
+        zav::test::SetZavValue(registry, name, text);
     }
     void SetBytes(std::string_view name, const std::vector<std::uint8_t>& bytes) {
         RegistryKey key;
@@ -27,20 +25,11 @@ class ConfigStoreTest : public ::testing::Test {
                   RegResult::Success);
         ASSERT_EQ(key.Set(name, zav::platform::ValueType::Binary, bytes), RegResult::Success);
     }
-    zav::platform::RegistryValue Value(std::string_view name) {
-        RegistryKey key;
-        zav::platform::RegistryValue value;
-        EXPECT_EQ(registry.OpenKey(keyvoice::kZavHive, keyvoice::kZavKeyPath, Access::Read, key),
-                  RegResult::Success);
-        EXPECT_EQ(key.Query(name, value), RegResult::Success);
-        return value;
-    }
-
     zav::platform::sim::MemoryRegistry registry;
     zav::platform::sim::MemoryFileSystem files;
 };
 
-TEST_F(ConfigStoreTest, BuiltinItemsAppendTheFileNameToDataPath) {
+TEST_F(ConfigStoreTest, BuiltinItemsAppendTheFileNameToDataPathAsItIs) {
     SetValue("DataPath", "D:\\SOUND\\");
     ConfigStore male(registry, 1);
     ConfigStore female(registry, 2);
@@ -48,9 +37,7 @@ TEST_F(ConfigStoreTest, BuiltinItemsAppendTheFileNameToDataPath) {
     EXPECT_EQ(female.ReadConfigValue(ConfigItem::Key3), "D:\\SOUND\\cfff3.wax");
     EXPECT_EQ(female.ReadConfigValue(ConfigItem::Key1), "D:\\SOUND\\cfff1.wax");
     EXPECT_EQ(male.ReadConfigValue(ConfigItem::KeyW), "D:\\SOUND\\cffmw.wax");
-}
-
-TEST_F(ConfigStoreTest, DataPathWithoutSeparatorGluesTheNameOn) {
+    // Without a separator the name is glued on.
     SetValue("DataPath", "D:\\SOUND");
     EXPECT_EQ(ConfigStore(registry).ReadConfigValue(ConfigItem::Key3), "D:\\SOUNDcfff3.wax");
 }
@@ -99,20 +86,18 @@ TEST_F(ConfigStoreTest, TextEndsAtItsTerminatingZeroWhateverTheValueType) {
     EXPECT_EQ(ConfigStore(registry).ReadConfigValue(ConfigItem::ZavSysPath), "C:\\Z");
 }
 
-TEST_F(ConfigStoreTest, WriteCreatesTheKeyAndStoresTheTextWithoutZero) {
-    ConfigStore(registry).WriteConfigValue("7,1,C:\\APPS\\SYS\\cfff7.wax", "Key7Info");
-    const zav::platform::RegistryValue value = Value("Key7Info");
-    EXPECT_EQ(value.type, zav::platform::ValueType::String);
+TEST_F(ConfigStoreTest, WriteCreatesTheKeyAndStoresTheTextWithoutZeroAndDeleteRemovesIt) {
+    const ConfigStore config(registry);
     const std::string text = "7,1,C:\\APPS\\SYS\\cfff7.wax";
-    EXPECT_EQ(value.data, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
+    config.WriteConfigValue(text, "Key7Info");
+    const auto value = zav::test::ZavValue(registry, "Key7Info");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->type, zav::platform::ValueType::String);
+    EXPECT_EQ(value->data, std::vector<std::uint8_t>(text.begin(), text.end()));
 
-TEST_F(ConfigStoreTest, DeleteRemovesTheValue) {
-    SetValue("Key9Info", "1,1,C:\\cfff9.wax");
-    ConfigStore config(registry);
-    EXPECT_EQ(config.DeleteConfigValue("Key9Info"), RegResult::Success);
-    EXPECT_EQ(config.ReadConfigValue(ConfigItem::Key9Info), std::nullopt);
-    EXPECT_EQ(config.DeleteConfigValue("Key9Info"), RegResult::FileNotFound);
+    EXPECT_EQ(config.DeleteConfigValue("Key7Info"), RegResult::Success);
+    EXPECT_EQ(config.ReadConfigValue(ConfigItem::Key7Info), std::nullopt);
+    EXPECT_EQ(config.DeleteConfigValue("Key7Info"), RegResult::FileNotFound);
 }
 
 TEST(FormatKeyInfo, WritesLevelClassDigitAndPath) {

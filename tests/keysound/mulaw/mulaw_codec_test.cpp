@@ -66,9 +66,8 @@ TEST_P(MuLawKernelTest, DecodesEveryCodeAsTheTable) {
     // lane of a vector.
     std::vector<std::uint8_t> codes;
     for (int round = 0; round < 4; ++round) {
-        for (int code = 0; code < 256; ++code) {
+        for (int code = 0; code < 256; ++code)
             codes.push_back(static_cast<std::uint8_t>(round % 2 == 0 ? code : 255 - code));
-        }
         codes.push_back(static_cast<std::uint8_t>(round));  // shifts the next round's lanes
     }
     std::vector<std::int16_t> samples(codes.size());
@@ -80,13 +79,11 @@ TEST_P(MuLawKernelTest, DecodesEveryCodeAsTheTable) {
 
 TEST_P(MuLawKernelTest, EncodesEverySampleAsTheTable) {
     std::vector<std::int16_t> samples;
-    for (int sample = -32768; sample <= 32767; ++sample) {
+    for (int sample = -32768; sample <= 32767; ++sample)
         samples.push_back(static_cast<std::int16_t>(sample));
-    }
     // Then backwards from an odd start, so each value also meets other lanes.
-    for (int sample = 32767; sample >= -32768; sample -= 3) {
+    for (int sample = 32767; sample >= -32768; sample -= 3)
         samples.push_back(static_cast<std::int16_t>(sample));
-    }
     std::vector<std::uint8_t> codes(samples.size());
     EncodeMuLawWith(GetParam(), samples, codes);
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -95,47 +92,37 @@ TEST_P(MuLawKernelTest, EncodesEverySampleAsTheTable) {
     }
 }
 
-TEST_P(MuLawKernelTest, DecodeHandlesEveryLengthAndOffsetWithinItsOutput) {
+// Runs convert at every length and offset over noise and checks each output against expect,
+// with nothing written outside it. The output starts at the input's offset, so unaligned inputs
+// meet unaligned outputs.
+template <typename In, typename Out, typename Convert, typename Expect>
+void CheckEveryLengthAndOffset(Out guard, Convert convert, Expect expect) {
     Noise noise;
-    std::vector<std::uint8_t> input(kMaxOffset + kMaxLength);
-    for (auto& code : input) {
-        code = static_cast<std::uint8_t>(noise.Next());
-    }
+    std::vector<In> input(kMaxOffset + kMaxLength);
+    for (auto& value : input)
+        value = static_cast<In>(noise.Next());
     for (std::size_t offset = 0; offset <= kMaxOffset; ++offset) {
         for (std::size_t length = 0; length <= kMaxLength; ++length) {
-            // Output starts at the same offset, so unaligned inputs meet unaligned outputs.
-            std::vector<std::int16_t> output(kMaxOffset + kMaxLength + 1, kGuardSample);
-            const std::span<const std::uint8_t> codes(input.data() + offset, length);
-            DecodeMuLawWith(GetParam(), codes, std::span(output.data() + offset, length));
+            std::vector<Out> output(kMaxOffset + kMaxLength + 1, guard);
+            convert(std::span<const In>(input.data() + offset, length),
+                    std::span(output.data() + offset, length));
             for (std::size_t i = 0; i < output.size(); ++i) {
                 const bool inside = i >= offset && i < offset + length;
-                const std::int16_t expected = inside ? MuLawToLinear[input[i]] : kGuardSample;
-                ASSERT_EQ(output[i], expected)
+                ASSERT_EQ(int{output[i]}, int{inside ? expect(input[i]) : guard})
                     << "offset " << offset << ", length " << length << ", index " << i;
             }
         }
     }
 }
 
-TEST_P(MuLawKernelTest, EncodeHandlesEveryLengthAndOffsetWithinItsOutput) {
-    Noise noise;
-    std::vector<std::int16_t> input(kMaxOffset + kMaxLength);
-    for (auto& sample : input) {
-        sample = static_cast<std::int16_t>(noise.Next());
-    }
-    for (std::size_t offset = 0; offset <= kMaxOffset; ++offset) {
-        for (std::size_t length = 0; length <= kMaxLength; ++length) {
-            std::vector<std::uint8_t> output(kMaxOffset + kMaxLength + 1, kGuardCode);
-            const std::span<const std::int16_t> samples(input.data() + offset, length);
-            EncodeMuLawWith(GetParam(), samples, std::span(output.data() + offset, length));
-            for (std::size_t i = 0; i < output.size(); ++i) {
-                const bool inside = i >= offset && i < offset + length;
-                const std::uint8_t expected = inside ? SampleToMuLaw(input[i]) : kGuardCode;
-                ASSERT_EQ(int{output[i]}, int{expected})
-                    << "offset " << offset << ", length " << length << ", index " << i;
-            }
-        }
-    }
+TEST_P(MuLawKernelTest, HandlesEveryLengthAndOffsetWithinItsOutput) {
+    const MuLawKernel kernel = GetParam();
+    CheckEveryLengthAndOffset<std::uint8_t>(
+        kGuardSample, [&](auto in, auto out) { DecodeMuLawWith(kernel, in, out); },
+        [](std::uint8_t code) { return MuLawToLinear[code]; });
+    CheckEveryLengthAndOffset<std::int16_t>(
+        kGuardCode, [&](auto in, auto out) { EncodeMuLawWith(kernel, in, out); },
+        [](std::int16_t sample) { return SampleToMuLaw(sample); });
 }
 
 TEST_P(MuLawKernelTest, RefusesSpansOfDifferentLengthsAndWritesNothing) {
@@ -164,9 +151,8 @@ TEST(MuLawCodec, ScalarIsAlwaysSupportedAndTheLastKernelIsActive) {
 
 TEST(MuLawCodec, DefaultEntryPointsMatchTheTables) {
     std::vector<std::uint8_t> codes(1000);
-    for (std::size_t i = 0; i < codes.size(); ++i) {
+    for (std::size_t i = 0; i < codes.size(); ++i)
         codes[i] = static_cast<std::uint8_t>(i * 7);
-    }
     std::vector<std::int16_t> samples(codes.size());
     DecodeMuLaw(codes, samples);
     std::vector<std::uint8_t> again(codes.size());

@@ -18,11 +18,7 @@ int ReferenceDecode(int code) {
     const bool negative = inverted >= 0x80;
     const int exponent = (inverted % 0x80) / 16;
     const int mantissa = inverted % 16;
-    int power = 1;
-    for (int i = 0; i < exponent + 2; ++i) {
-        power *= 2;
-    }
-    const int magnitude = (2 * mantissa + 33) * power - 132;
+    const int magnitude = (2 * mantissa + 33) * (1 << (exponent + 2)) - 132;
     return negative ? -magnitude : magnitude;
 }
 
@@ -35,14 +31,12 @@ int ReferenceEncode(int sample) {
         sample = -sample;
         mask = 0x7F;
     }
-    if (sample > 32635) {
+    if (sample > 32635)
         sample = 32635;
-    }
     sample += 132;
     int segment = 0;
-    while (sample > kSegmentEnds[segment]) {
+    while (sample > kSegmentEnds[segment])
         ++segment;
-    }
     const int mantissa = (sample / (1 << (segment + 3))) % 16;
     return (segment * 16 + mantissa) ^ mask;
 }
@@ -66,35 +60,24 @@ TEST(LinearToMuLaw, EverySampleEncodesAsTheClassicEncoder) {
     EXPECT_EQ(mismatches, 0);
 }
 
-struct DecodeAnchor {
+struct Anchor {
     std::uint8_t code;
     std::int16_t sample;
 };
 
-TEST(MuLawToLinear, AnchorsAndRange) {
-    constexpr DecodeAnchor kAnchors[] = {{0x00, -32124}, {0x7F, 0},    {0x80, 32124},
-                                         {0xFF, 0},      {0x70, -120}, {0xFE, 8}};
-    for (const auto& anchor : kAnchors) {
+TEST(MuLawTables, AnchorsAndRange) {
+    constexpr Anchor kDecoded[] = {{0x00, -32124}, {0x7F, 0},    {0x80, 32124},
+                                   {0xFF, 0},      {0x70, -120}, {0xFE, 8}};
+    for (const auto& anchor : kDecoded)
         EXPECT_EQ(MuLawToSample(anchor.code), anchor.sample) << "code " << int{anchor.code};
-    }
-    for (const std::int16_t sample : MuLawToLinear) {
+    for (const std::int16_t sample : MuLawToLinear)
         EXPECT_LE(std::abs(sample), 32124);
-    }
-}
-
-struct EncodeAnchor {
-    std::int16_t sample;
-    std::uint8_t code;
-};
-
-TEST(LinearToMuLaw, Anchors) {
-    constexpr EncodeAnchor kAnchors[] = {
-        {-32768, 0x00}, {-32635, 0x00}, {-1, 0x7F},    {0, 0xFF},    {1, 0xFF},
-        {100, 0xF2},    {32767, 0x80},  {32635, 0x80}, {-100, 0x72}, {-32124, 0x00},
+    constexpr Anchor kEncoded[] = {
+        {0x00, -32768}, {0x00, -32635}, {0x7F, -1},    {0xFF, 0},    {0xFF, 1},
+        {0xF2, 100},    {0x80, 32767},  {0x80, 32635}, {0x72, -100}, {0x00, -32124},
     };
-    for (const auto& anchor : kAnchors) {
+    for (const auto& anchor : kEncoded)
         EXPECT_EQ(SampleToMuLaw(anchor.sample), anchor.code) << "sample " << anchor.sample;
-    }
 }
 
 // Every code but the negative zero (0x7F, which decodes to 0 like 0xFF) survives a decode

@@ -3,41 +3,41 @@
 #include <algorithm>
 
 #include "keysound/mulaw_tables.h"
-#include "tests/keysound/recording_store/key_sound_files.h"
+#include "tests/keysound/analysis/signals.h"
+#include "tests/support/zav_values.h"
 #include "tests/tools/zavtool/zavtool_runner.h"
 #include "tools/zavtool/pcm_wave.h"
 
 namespace {
 
-using store_test::Sine;
+using analysis_test::Tone;
 using zav::platform::PcmWaveFormat;
 
 constexpr PcmWaveFormat kVoiceFormat{1, 1, 22050, 44100, 2, 16};
 
 class ZavtoolImportKey : public testing::Test {
   protected:
+    // The system folder is /s unless a test sets another or takes it away.
+    void SetUp() override { zav::test::SetZavValue(tool.registry, "ZavSysPath", "/s"); }
+
     void PutWave(const PcmWaveFormat& format, const std::vector<std::int16_t>& samples) {
         tool.files.Put("/in.wav", zavtool::BuildPcmWave(format, samples));
     }
 
     // A refusal: status 2, one line on stderr, and nothing written anywhere.
     void ExpectRefused(const ZavtoolRun& run, std::string_view reason) {
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-        EXPECT_EQ(run.err.rfind("zavtool: ", 0), 0u) << run.err;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+        ExpectOneErrorLine(run, 2, reason);
         EXPECT_EQ(tool.files.ReplaceCalls(), 0);
-        for (const char* name : {"Key6Info", "Key7Info", "Key8Info", "Key9Info", "Key0Info"}) {
-            EXPECT_FALSE(store_test::ZavValue(tool.registry, name).has_value()) << name;
-        }
+        for (const char* name : {"Key6Info", "Key7Info", "Key8Info", "Key9Info", "Key0Info"})
+            EXPECT_FALSE(zav::test::ZavText(tool.registry, name).has_value()) << name;
     }
 
     ZavtoolRunner tool;
 };
 
 TEST_F(ZavtoolImportKey, StoresAShortWaveAsATwoSecondRecordingAndRegistersIt) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/zav/sys");
-    const auto samples = Sine(22050, 200, 1000);
+    zav::test::SetZavValue(tool.registry, "ZavSysPath", "/zav/sys");
+    const auto samples = Tone(22050, 200, 1000);
     PutWave(kVoiceFormat, samples);
 
     const ZavtoolRun run = tool.Run({"import-key", "7", "/in.wav"});
@@ -54,37 +54,29 @@ TEST_F(ZavtoolImportKey, StoresAShortWaveAsATwoSecondRecordingAndRegistersIt) {
                 : 0xFF;  // the silence it was padded with
         ASSERT_EQ((*file)[44 + i], expected) << i;
     }
-    EXPECT_EQ(store_test::ZavValue(tool.registry, "Key7Info"), "0,0,/zav/sys\\cfff7.wax");
+    EXPECT_EQ(zav::test::ZavText(tool.registry, "Key7Info"), "0,0,/zav/sys\\cfff7.wax");
 }
 
 TEST_F(ZavtoolImportKey, EveryRecordableKeyGoesToItsOwnFileAndValue) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/s");
-    PutWave(kVoiceFormat, Sine(44100, 6, 9000));
-    const std::pair<const char*, const char*> keys[] = {{"6", "Key6Info"},
-                                                        {"7", "Key7Info"},
-                                                        {"8", "Key8Info"},
-                                                        {"9", "Key9Info"},
-                                                        {"0", "Key0Info"}};
-    for (const auto& [key, value] : keys) {
+    PutWave(kVoiceFormat, Tone(44100, 6, 9000));
+    for (const std::string key : {"6", "7", "8", "9", "0"}) {
         ASSERT_EQ(tool.Run({"import-key", key, "/in.wav"}).status, 0) << key;
-        const std::string path = std::string("/s\\cfff") + key + ".wax";
+        const std::string path = "/s\\cfff" + key + ".wax";
         EXPECT_TRUE(tool.files.Exists(path)) << path;
-        EXPECT_EQ(store_test::ZavValue(tool.registry, value), "4,2," + path);
+        EXPECT_EQ(zav::test::ZavText(tool.registry, "Key" + key + "Info"), "4,2," + path);
     }
 }
 
 TEST_F(ZavtoolImportKey, ExactlyTwoSecondsIsAcceptedAndOneSampleMoreIsRefused) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/s");
     PutWave(kVoiceFormat, std::vector<std::int16_t>(44101, 0));
     ExpectRefused(tool.Run({"import-key", "9", "/in.wav"}), "longer than 2.00 seconds");
 
     PutWave(kVoiceFormat, std::vector<std::int16_t>(44100, 0));
     EXPECT_EQ(tool.Run({"import-key", "9", "/in.wav"}).status, 0);
-    EXPECT_EQ(store_test::ZavValue(tool.registry, "Key9Info"), "0,1,/s\\cfff9.wax");
+    EXPECT_EQ(zav::test::ZavText(tool.registry, "Key9Info"), "0,1,/s\\cfff9.wax");
 }
 
 TEST_F(ZavtoolImportKey, RefusesOtherRatesAndFormats) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/s");
     struct Case {
         PcmWaveFormat format;
         const char* reason;
@@ -107,7 +99,6 @@ TEST_F(ZavtoolImportKey, RefusesOtherRatesAndFormats) {
 }
 
 TEST_F(ZavtoolImportKey, RefusesUnknownKeysAndBadUsage) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/s");
     PutWave(kVoiceFormat, std::vector<std::int16_t>(100, 0));
     for (const char* key : {"5", "1", "W", "w", "10", "", "66"}) {
         SCOPED_TRACE(key);
@@ -118,15 +109,16 @@ TEST_F(ZavtoolImportKey, RefusesUnknownKeysAndBadUsage) {
 }
 
 TEST_F(ZavtoolImportKey, RefusesWithoutASystemFolder) {
+    ASSERT_EQ(keyvoice::ConfigStore(tool.registry).DeleteConfigValue("ZavSysPath"),
+              zav::platform::RegResult::Success);
     PutWave(kVoiceFormat, std::vector<std::int16_t>(100, 0));
     ExpectRefused(tool.Run({"import-key", "8", "/in.wav"}), "ZavSysPath");
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "");
+    zav::test::SetZavValue(tool.registry, "ZavSysPath", "");
     ExpectRefused(tool.Run({"import-key", "8", "/in.wav"}), "ZavSysPath");
 }
 
 TEST_F(ZavtoolImportKey, AFileThatCannotBeWrittenIsReportedAndLeavesTheValue) {
-    store_test::SetZavValue(tool.registry, "ZavSysPath", "/s");
-    store_test::SetZavValue(tool.registry, "Key0Info", "3,1,/old\\cfff0.wax");
+    zav::test::SetZavValue(tool.registry, "Key0Info", "3,1,/old\\cfff0.wax");
     tool.files.FailWritesUnder("/s");
     PutWave(kVoiceFormat, std::vector<std::int16_t>(100, 0));
 
@@ -135,7 +127,7 @@ TEST_F(ZavtoolImportKey, AFileThatCannotBeWrittenIsReportedAndLeavesTheValue) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "zavtool: There was a voice recording write error to key 0.\n");
     EXPECT_FALSE(tool.files.Exists("/s\\cfff0.wax"));
-    EXPECT_EQ(store_test::ZavValue(tool.registry, "Key0Info"), "3,1,/old\\cfff0.wax");
+    EXPECT_EQ(zav::test::ZavText(tool.registry, "Key0Info"), "3,1,/old\\cfff0.wax");
 }
 
 }  // namespace

@@ -7,17 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "keysound/mulaw_tables.h"
 #include "keysound/string_table.h"
 #include "platform/testing/memory_file_system.h"
 #include "platform/testing/memory_registry.h"
 #include "platform/testing/recording_message_boxes.h"
-#include "tests/keysound/recording_store/key_sound_files.h"
+#include "tests/keysound/analysis/signals.h"
+#include "tests/keysound/wax/riff_builder.h"
+#include "tests/support/zav_values.h"
 
 namespace keyvoice {
 namespace {
 
-using store_test::Sine;
+using analysis_test::Tone;
 
 using zav::platform::MessageButtons;
 using zav::platform::MessageIcon;
@@ -55,41 +56,6 @@ class WriteLog : public zav::platform::sim::MemoryFileSystem {
     zav::platform::RegistryStore& registry_;
 };
 
-void PutLe32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void PutLe16(std::vector<std::uint8_t>& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void PutText(std::vector<std::uint8_t>& bytes, std::string_view text) {
-    bytes.insert(bytes.end(), text.begin(), text.end());
-}
-
-// The .wax file of a recording, written out field by field.
-std::vector<std::uint8_t> ExpectedWaxFile(const std::vector<std::int16_t>& samples) {
-    std::vector<std::uint8_t> bytes;
-    PutText(bytes, "RIFF");
-    PutLe32(bytes, 44136);
-    PutText(bytes, "WAVEfmt ");
-    PutLe32(bytes, 16);
-    PutLe16(bytes, 1);      // PCM
-    PutLe16(bytes, 1);      // mono
-    PutLe32(bytes, 22050);  // samples per second
-    PutLe32(bytes, 22050);  // bytes per second, halved
-    PutLe16(bytes, 1);      // block align, halved
-    PutLe16(bytes, 8);      // bits per sample, halved
-    PutText(bytes, "data");
-    PutLe32(bytes, 44100);
-    for (const std::int16_t s : samples) {
-        bytes.push_back(LinearToMuLaw[static_cast<std::size_t>(s + 32768)]);
-    }
-    return bytes;
-}
-
 // The store in memory, which can refuse one value's writes while taking the others', as a
 // store would that is locked at that moment.
 class RefusingRegistry : public zav::platform::sim::MemoryRegistry {
@@ -107,12 +73,15 @@ class RefusingRegistry : public zav::platform::sim::MemoryRegistry {
 
 class RecordingStoreTest : public testing::Test {
   protected:
+    // The system folder is set unless a test sets another or takes it away.
+    void SetUp() override { SetValue("ZavSysPath", kSysPath); }
+
     void SetValue(std::string_view name, std::string_view text) {
-        store_test::SetZavValue(registry, name, text);
+        zav::test::SetZavValue(registry, name, text);
     }
 
     std::optional<std::string> Value(std::string_view name) {
-        return store_test::ZavValue(registry, name);
+        return zav::test::ZavText(registry, name);
     }
 
     void Record(int slot, const std::vector<std::int16_t>& samples) {
@@ -136,10 +105,9 @@ class RecordingStoreTest : public testing::Test {
 };
 
 TEST_F(RecordingStoreTest, WritesTheWholeFileAndRegistersLevelClassAndPath) {
-    SetValue("ZavSysPath", kSysPath);
     // Half a second of a loud 6-sample tone (peak 7794), the rest of the buffer silent, plus
     // the four anchor samples of the code table.
-    std::vector<std::int16_t> samples = Sine(kRecordSamples, 6, 9000);
+    std::vector<std::int16_t> samples = Tone(kRecordSamples, 6, 9000);
     std::fill(samples.begin() + 11025, samples.end(), std::int16_t{0});
     samples[20000] = -1;
     samples[20001] = 32767;
@@ -152,7 +120,7 @@ TEST_F(RecordingStoreTest, WritesTheWholeFileAndRegistersLevelClassAndPath) {
     const std::vector<std::uint8_t>* file = files.Find("C:\\APPS\\SYS\\cfff7.wax");
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(file->size(), 44144u);
-    EXPECT_EQ(*file, ExpectedWaxFile(samples));
+    EXPECT_EQ(*file, testing_riff::MakeWaxFile(testing_riff::MuLawCodes(samples)));
     EXPECT_EQ((*file)[44 + 20000], 0x7F);
     EXPECT_EQ((*file)[44 + 20001], 0x80);
     EXPECT_EQ((*file)[44 + 20002], 0x00);
@@ -170,13 +138,12 @@ TEST_F(RecordingStoreTest, ClassDigitsFollowTheAnalysisOfTheWholeBuffer) {
         std::string text;
     };
     const Case cases[] = {
-        {3, Sine(kRecordSamples, 200, 1000),
+        {3, Tone(kRecordSamples, 200, 1000),
          "0,0,C:\\APPS\\SYS\\cfff9.wax"},  // long regular periods
-        {2, Sine(kRecordSamples, 6, 9000),
+        {2, Tone(kRecordSamples, 6, 9000),
          "4,2,C:\\APPS\\SYS\\cfff8.wax"},  // 7350 crossings: in the band
         {4, std::vector<std::int16_t>(kRecordSamples, 100), "0,1,C:\\APPS\\SYS\\cfff0.wax"},
     };
-    SetValue("ZavSysPath", kSysPath);
     for (const Case& c : cases) {
         KeyVoiceAnalysers fresh;
         RecordingStore freshStore(config, files, boxes, fresh);
@@ -188,9 +155,8 @@ TEST_F(RecordingStoreTest, ClassDigitsFollowTheAnalysisOfTheWholeBuffer) {
 }
 
 TEST_F(RecordingStoreTest, StoresKeySixBeforeKeyZeroAndEachValueAfterItsFileUnderAPendingMark) {
-    SetValue("ZavSysPath", kSysPath);
-    Record(4, Sine(kRecordSamples, 200, 1000));
-    Record(0, Sine(kRecordSamples, 200, 1000));
+    Record(4, Tone(kRecordSamples, 200, 1000));
+    Record(0, Tone(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 
@@ -207,12 +173,11 @@ TEST_F(RecordingStoreTest, StoresKeySixBeforeKeyZeroAndEachValueAfterItsFileUnde
 }
 
 TEST_F(RecordingStoreTest, AFailingSlotShowsItsMessageAndTheNextSlotIsStillStored) {
-    SetValue("ZavSysPath", kSysPath);
     SetValue("Key6Info", "5,1,C:\\OLD\\cfff6.wax");
     files.Put(FilePath(0), {1, 2, 3});
     files.FailWritesUnder(FilePath(0));
-    Record(0, Sine(kRecordSamples, 200, 1000));
-    Record(4, Sine(kRecordSamples, 200, 1000));
+    Record(0, Tone(kRecordSamples, 200, 1000));
+    Record(4, Tone(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 
@@ -228,30 +193,36 @@ TEST_F(RecordingStoreTest, AFailingSlotShowsItsMessageAndTheNextSlotIsStillStore
 }
 
 TEST_F(RecordingStoreTest, EachSlotHasItsOwnWriteErrorMessage) {
-    SetValue("ZavSysPath", kSysPath);
     files.FailWritesUnder(kSysPath);
     for (int slot = 0; slot < kRecordableSlotCount; ++slot)
-        Record(slot, Sine(kRecordSamples, 200, 1000));
+        Record(slot, Tone(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 
     ASSERT_EQ(boxes.shown.size(), 5u);
-    const char digits[] = {'6', '7', '8', '9', '0'};
     for (std::size_t slot = 0; slot < 5; ++slot) {
-        EXPECT_EQ(boxes.shown[slot].text, std::string("There was a voice recording write error "
-                                                      "to key ") +
-                                              digits[slot] + ".");
+        EXPECT_EQ(
+            boxes.shown[slot].text,
+            std::string("There was a voice recording write error to key ") + "67890"[slot] + ".");
     }
     EXPECT_FALSE(Value("Key6Info").has_value());
 }
 
-TEST_F(RecordingStoreTest, WithoutZavSysPathNothingIsWrittenAndNothingShown) {
+// A recording made and then erased is not stored, nor is anything without a system folder.
+TEST_F(RecordingStoreTest, NothingIsWrittenOrShownForAnErasedRecordingOrWithoutZavSysPath) {
+    Record(2, Tone(kRecordSamples, 200, 1000));
+    slots[2].newRecording = false;
+    store.StoreNewRecordings(slots);
+    EXPECT_TRUE(files.Files().empty());
+    EXPECT_FALSE(Value("Key8Info").has_value());
+
+    ASSERT_EQ(config.DeleteConfigValue("ZavSysPath"), RegResult::Success);
     for (const std::optional<std::string_view> folder :
          {std::optional<std::string_view>{}, std::optional<std::string_view>{""}}) {
         if (folder)
             SetValue("ZavSysPath", *folder);
-        Record(0, Sine(kRecordSamples, 200, 1000));
-        Record(3, Sine(kRecordSamples, 200, 1000));
+        Record(0, Tone(kRecordSamples, 200, 1000));
+        Record(3, Tone(kRecordSamples, 200, 1000));
 
         store.StoreNewRecordings(slots);
 
@@ -262,21 +233,9 @@ TEST_F(RecordingStoreTest, WithoutZavSysPathNothingIsWrittenAndNothingShown) {
     }
 }
 
-TEST_F(RecordingStoreTest, OnlyNewRecordingsAreStored) {
-    SetValue("ZavSysPath", kSysPath);
-    Record(2, Sine(kRecordSamples, 200, 1000));
-    slots[2].newRecording = false;  // recorded, then erased
-
-    store.StoreNewRecordings(slots);
-
-    EXPECT_TRUE(files.Files().empty());
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_FALSE(Value("Key8Info").has_value());
-}
-
 TEST_F(RecordingStoreTest, AFolderWithACommaIsStoredAndReadsBackCutAtTheComma) {
     SetValue("ZavSysPath", "C:\\MY,SYS");
-    Record(1, Sine(kRecordSamples, 200, 1000));
+    Record(1, Tone(kRecordSamples, 200, 1000));
 
     EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Stored);
 
@@ -288,9 +247,8 @@ TEST_F(RecordingStoreTest, AFolderWithACommaIsStoredAndReadsBackCutAtTheComma) {
 }
 
 TEST_F(RecordingStoreTest, AStoreThatRefusesThePendingMarkStillGetsTheFileThenTheValue) {
-    SetValue("ZavSysPath", kSysPath);
     registry.refusedName = "Key7Pending";
-    Record(1, Sine(kRecordSamples, 200, 1000));
+    Record(1, Tone(kRecordSamples, 200, 1000));
 
     EXPECT_EQ(store.StoreRecording(1, slots[1]), StoreOutcome::Stored);
 
@@ -301,10 +259,9 @@ TEST_F(RecordingStoreTest, AStoreThatRefusesThePendingMarkStillGetsTheFileThenTh
 }
 
 TEST_F(RecordingStoreTest, ASlotWhoseWriteFailsLeavesThePlayAnalyserAsItWas) {
-    SetValue("ZavSysPath", kSysPath);
     files.FailWritesUnder(FilePath(0));
-    Record(0, Sine(kRecordSamples, 100, 1000));
-    Record(1, Sine(kRecordSamples, 200, 1000));
+    Record(0, Tone(kRecordSamples, 100, 1000));
+    Record(1, Tone(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 
@@ -322,7 +279,7 @@ TEST_F(RecordingStoreTest, AFolderTooLongToReadBackIsRefusedAsAWriteError) {
         SCOPED_TRACE(length);
         const std::string folder = "C:\\" + std::string(length - 3, 'x');
         SetValue("ZavSysPath", folder);
-        Record(0, Sine(kRecordSamples, 200, 1000));
+        Record(0, Tone(kRecordSamples, 200, 1000));
         const bool fits = length == 254;
 
         EXPECT_EQ(store.StoreRecording(0, slots[0]),
@@ -337,11 +294,10 @@ TEST_F(RecordingStoreTest, AFolderTooLongToReadBackIsRefusedAsAWriteError) {
 }
 
 TEST_F(RecordingStoreTest, TheStoredClassDependsOnWhatWasPlayedBefore) {
-    SetValue("ZavSysPath", kSysPath);
-    const auto buzz = Sine(kRecordSamples, 20, 1000);
+    const auto buzz = Tone(kRecordSamples, 20, 1000);
     for (int tick = 0; tick < 3; ++tick)
         analysers.MeterPlaybackBlock(buzz.data(), 4410);
-    Record(0, Sine(kRecordSamples, 200, 1000));
+    Record(0, Tone(kRecordSamples, 200, 1000));
 
     store.StoreNewRecordings(slots);
 

@@ -1,5 +1,7 @@
 #include "riff_builder.h"
 
+#include "keysound/mulaw_tables.h"
+
 namespace testing_riff {
 
 void PutU16(Bytes& out, std::uint32_t value) {
@@ -57,6 +59,17 @@ Bytes MakeRiff(std::string_view formType, const std::vector<Bytes>& chunks) {
     PutU32(file, static_cast<std::uint32_t>(body.size()));
     file.insert(file.end(), body.begin(), body.end());
     return file;
+}
+
+Bytes MakeWaxFile(const Bytes& codes) {
+    return MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)});
+}
+
+Bytes MuLawCodes(std::span<const std::int16_t> samples) {
+    Bytes codes;
+    for (const std::int16_t sample : samples)
+        codes.push_back(keyvoice::LinearToMuLaw[static_cast<std::size_t>(sample + 32768)]);
+    return codes;
 }
 
 }  // namespace testing_riff

@@ -2,6 +2,7 @@
 // Builds RIFF files byte by byte for the loader tests, independently of the code under test.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -25,5 +26,9 @@ Bytes WaxFormatPayload();
 
 // "RIFF" <size> <formType> followed by the chunks.
 Bytes MakeRiff(std::string_view formType, const std::vector<Bytes>& chunks);
+// The file KeyVoice writes around these codes: the WAVE form, its format, then the data.
+Bytes MakeWaxFile(const Bytes& codes);
+// The codes of samples, by the encoder table.
+Bytes MuLawCodes(std::span<const std::int16_t> samples);
 
 }  // namespace testing_riff

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
+#include <algorithm>
 
 #include "keysound/mulaw_tables.h"
 #include "keysound/wax_file.h"
@@ -17,6 +17,7 @@ using testing_riff::FormatPayload;
 using testing_riff::MakeChunk;
 using testing_riff::MakeChunkDeclaring;
 using testing_riff::MakeRiff;
+using testing_riff::MakeWaxFile;
 using testing_riff::WaxFormatPayload;
 
 Bytes Codes(std::size_t count) {
@@ -31,15 +32,13 @@ void ExpectDecodedFrom(const LoadResult& result, const Bytes& codes) {
     ASSERT_TRUE(result.sound.has_value());
     auto samples = result.sound->Samples();
     ASSERT_EQ(samples.size(), codes.size());
-    for (std::size_t i = 0; i < codes.size(); ++i) {
+    for (std::size_t i = 0; i < codes.size(); ++i)
         ASSERT_EQ(samples[i], keyvoice::MuLawToLinear[codes[i]]) << "sample " << i;
-    }
 }
 
 TEST(WaxLoader, RecordingLoadsAsTwoSecondsOfSixteenBitSamples) {
     const Bytes codes = Codes(44100);
-    const LoadResult result = ParseSoundFile(
-        MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)}));
+    const LoadResult result = ParseSoundFile(MakeWaxFile(codes));
     ExpectDecodedFrom(result, codes);
     const keyvoice::SoundHeader& header = result.sound->Header();
     EXPECT_EQ(header.format, (zav::platform::PcmWaveFormat{1, 1, 22050, 44100, 2, 16}));
@@ -52,8 +51,7 @@ TEST(WaxLoader, RecordingLoadsAsTwoSecondsOfSixteenBitSamples) {
 
 TEST(WaxLoader, AnchorCodesDecodeToTheirLinearValues) {
     const Bytes codes{0x7F, 0xFF, 0x00, 0x80};
-    const LoadResult result = ParseSoundFile(
-        MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)}));
+    const LoadResult result = ParseSoundFile(MakeWaxFile(codes));
     ASSERT_EQ(result.status, LoadStatus::Loaded);
     const std::vector<std::int16_t> expected{0, 0, -32124, 32124};
     EXPECT_EQ(
@@ -61,33 +59,46 @@ TEST(WaxLoader, AnchorCodesDecodeToTheirLinearValues) {
         expected);
 }
 
-TEST(WaxLoader, SkipsOtherChunksBeforeBetweenAndAfter) {
+// Files laid out otherwise than KeyVoice writes them still give their codes, doubled to
+// 16-bit samples.
+TEST(WaxLoader, LoadsTheCodesOfFilesLaidOutOtherwise) {
     const Bytes codes = Codes(33);
-    const Bytes odd{1, 2, 3};  // odd size: followed by a pad byte
-    const LoadResult result = ParseSoundFile(
-        MakeRiff("WAVE", {MakeChunk("LIST", Bytes(10, 0x41)), MakeChunk("fmt ", WaxFormatPayload()),
-                          MakeChunk("JUNK", odd), MakeChunk("fact", Bytes(4, 0)),
-                          MakeChunk("data", codes), MakeChunk("cue ", Bytes(24, 0xEE))}));
-    ExpectDecodedFrom(result, codes);
-}
-
-TEST(WaxLoader, FindsTheWaveFormAfterOtherTopLevelChunks) {
-    const Bytes codes = Codes(8);
-    Bytes file = MakeRiff("AVI ", {MakeChunk("data", Bytes(6, 0x11))});
-    const Bytes wave =
-        MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)});
-    file.insert(file.end(), wave.begin(), wave.end());
-    ExpectDecodedFrom(ParseSoundFile(file), codes);
-}
-
-TEST(WaxLoader, UsesOnlyTheFirstSixteenBytesOfALongerFormatChunk) {
-    Bytes format = WaxFormatPayload();
-    format.insert(format.end(), {0x00, 0x00});  // cbSize of an 18-byte format
-    const Bytes codes = Codes(5);
-    const LoadResult result =
-        ParseSoundFile(MakeRiff("WAVE", {MakeChunk("fmt ", format), MakeChunk("data", codes)}));
-    ExpectDecodedFrom(result, codes);
-    EXPECT_EQ(result.sound->Header().format.bitsPerSample, 16);
+    Bytes longFormat = WaxFormatPayload();
+    longFormat.insert(longFormat.end(), {0x00, 0x00});  // cbSize of an 18-byte format
+    Bytes afterOtherForm = MakeRiff("AVI ", {MakeChunk("data", Bytes(6, 0x11))});
+    const Bytes wave = MakeWaxFile(codes);
+    afterOtherForm.insert(afterOtherForm.end(), wave.begin(), wave.end());
+    Bytes riffSizeBeyondTheFile = wave;
+    std::fill_n(riffSizeBeyondTheFile.begin() + 4, 4, 0xFF);
+    struct Row {
+        const char* what;
+        Bytes file;
+        Bytes codes;
+    };
+    const Row rows[] = {
+        {"other chunks before, between and after (one of odd size, so padded)",
+         MakeRiff("WAVE",
+                  {MakeChunk("LIST", Bytes(10, 0x41)), MakeChunk("fmt ", WaxFormatPayload()),
+                   MakeChunk("JUNK", {1, 2, 3}), MakeChunk("fact", Bytes(4, 0)),
+                   MakeChunk("data", codes), MakeChunk("cue ", Bytes(24, 0xEE))}),
+         codes},
+        {"the WAVE form after another top-level chunk", afterOtherForm, codes},
+        {"only the first 16 bytes of a longer format chunk",
+         MakeRiff("WAVE", {MakeChunk("fmt ", longFormat), MakeChunk("data", codes)}), codes},
+        {"a data chunk longer than the file: only the codes that are there",
+         MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()),
+                           MakeChunkDeclaring("data", 100, Codes(40))}),
+         Codes(40)},
+        {"a RIFF size beyond the file", riffSizeBeyondTheFile, codes},
+        {"an empty data chunk", MakeWaxFile({}), {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const LoadResult result = ParseSoundFile(row.file);
+        ExpectDecodedFrom(result, row.codes);
+        EXPECT_EQ(result.sound->Header().format.bitsPerSample, 16);
+        EXPECT_EQ(result.sound->Header().wave.bufferLength, 2 * row.codes.size());
+    }
 }
 
 TEST(WaxLoader, DoublesTheDeclaredFormatWhateverItSays) {
@@ -118,8 +129,7 @@ Bytes CutAfter(Bytes file, std::size_t size) {
     return file;
 }
 
-const Bytes kGoodFile =
-    MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", Bytes(20, 0x55))});
+const Bytes kGoodFile = MakeWaxFile(Bytes(20, 0x55));
 
 INSTANTIATE_TEST_SUITE_P(
     BadFiles, WaxLoaderRejects,
@@ -154,41 +164,11 @@ INSTANTIATE_TEST_SUITE_P(
                      LoadStatus::NoFormatChunk}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
-TEST(WaxLoader, DataChunkLongerThanTheFileLoadsOnlyTheCodesThatAreThere) {
-    const Bytes codes = Codes(40);
-    const LoadResult result = ParseSoundFile(MakeRiff(
-        "WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunkDeclaring("data", 100, codes)}));
-    ExpectDecodedFrom(result, codes);
-    EXPECT_EQ(result.sound->Header().wave.bufferLength, 80u);
-}
-
-TEST(WaxLoader, RiffSizeBeyondTheFileStillFindsItsChunks) {
-    Bytes file =
-        MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", Codes(6))});
-    testing_riff::Bytes huge;
-    testing_riff::PutU32(huge, 0xFFFFFFFF);
-    std::copy(huge.begin(), huge.end(), file.begin() + 4);
-    ExpectDecodedFrom(ParseSoundFile(file), Codes(6));
-}
-
-TEST(WaxLoader, EmptyDataChunkLoadsAnEmptySound) {
-    const LoadResult result = ParseSoundFile(
-        MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", {})}));
-    ASSERT_EQ(result.status, LoadStatus::Loaded);
-    EXPECT_TRUE(result.sound->Samples().empty());
-    EXPECT_EQ(result.sound->Header().wave.bufferLength, 0u);
-}
-
-TEST(WaxLoader, MissingFileCannotBeOpened) {
+TEST(WaxLoader, LoadsThroughTheFilesSeamByHostPathAndAMissingFileCannotBeOpened) {
     zav::platform::sim::MemoryFileSystem files;
     EXPECT_EQ(keyvoice::LoadSoundFile(files, "C:\\ZAV\\cfff1.wax").status, LoadStatus::CannotOpen);
-}
-
-TEST(WaxLoader, LoadsThroughTheFilesSeamByHostPath) {
-    zav::platform::sim::MemoryFileSystem files;
     const Bytes codes = Codes(12);
-    files.Put("/zav/data/cfff1.wax",
-              MakeRiff("WAVE", {MakeChunk("fmt ", WaxFormatPayload()), MakeChunk("data", codes)}));
+    files.Put("/zav/data/cfff1.wax", MakeWaxFile(codes));
     ExpectDecodedFrom(keyvoice::LoadSoundFile(files, "\\zav\\data\\cfff1.wax"), codes);
 }
 

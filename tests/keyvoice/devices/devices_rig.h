@@ -14,12 +14,14 @@
 #include "platform/testing/manual_dispatcher.h"
 #include "platform/testing/manual_timers.h"
 #include "platform/testing/recording_message_boxes.h"
+#include "tests/support/mixer_test_cards.h"
 
 namespace keyvoice_devices_test {
 
 namespace platform = zav::platform;
 namespace sim = zav::platform::sim;
 using keyvoice::kIdcRecordVolume;
+using zav::test::MuteControl;
 
 // Ids of every card below. A monitored microphone under the speakers comes first, so that a
 // probe that does not keep to the recording destination takes the wrong line.
@@ -37,12 +39,6 @@ inline constexpr std::uint32_t kSecondMicVolume = 130;
 
 inline sim::SimControl Volume(std::uint32_t id, std::uint32_t value) {
     return {.id = id, .type = platform::ControlType::Volume, .values = {value, value}};
-}
-inline sim::SimControl Mute(std::uint32_t id) {
-    return {.id = id,
-            .type = platform::ControlType::Mute,
-            .flags = platform::kControlUniform,
-            .maximum = 1};
 }
 
 // A card whose recording microphone has the given controls (a mute, then the volume, unless
@@ -70,10 +66,10 @@ inline sim::SimMixerDevice Card(std::vector<sim::SimControl> micControls,
             }};
 }
 inline sim::SimMixerDevice UsableCard(std::uint32_t volume = 30000) {
-    return Card({Mute(kMicMute), Volume(kMicVolume, volume)});
+    return Card({MuteControl(kMicMute, 0), Volume(kMicVolume, volume)});
 }
 inline sim::SimMixerDevice CardWithoutMicVolume() {
-    return Card({Mute(kMicMute)});
+    return Card({MuteControl(kMicMute, 0)});
 }
 
 // The simulated mixer, which can also name the mixer of the wave mapper's input, and which

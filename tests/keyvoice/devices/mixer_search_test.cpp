@@ -54,13 +54,12 @@ TEST(MixerSearch, AHigherMixerWithoutMicrophoneVolumeIsProbedClosedAndMixerZeroK
 }
 
 TEST(MixerSearch, TheFirstRecordingMicrophoneDecidesWhichControlIsUsed) {
-    sim::SimControl uniform = Volume(kMicVolume, 0);
-    uniform.flags = platform::kControlUniform;
-    uniform.values = {7};
-    sim::SimControl multiple = Volume(kMicVolume, 0);
-    multiple.flags = platform::kControlMultiple;
-    multiple.items = 3;
-    multiple.values = {};
+    const sim::SimControl uniform =
+        zav::test::VolumeControl(kMicVolume, {7}, platform::kControlUniform);
+    const sim::SimControl multiple = {.id = kMicVolume,
+                                      .type = platform::ControlType::Volume,
+                                      .flags = platform::kControlMultiple,
+                                      .items = 3};
     const sim::SimLine secondMicWithVolume{.id = kSecondMicLine,
                                            .type = platform::ComponentType::SrcMicrophone,
                                            .controls = {Volume(kSecondMicVolume, 1)}};
@@ -73,26 +72,28 @@ TEST(MixerSearch, TheFirstRecordingMicrophoneDecidesWhichControlIsUsed) {
     };
     const Case cases[] = {
         {"mute, then volume", UsableCard(), true, 2, 1},
-        {"uniform volume", Card({Mute(kMicMute), uniform}), true, 1, 1},
+        {"uniform volume", Card({MuteControl(kMicMute, 0), uniform}), true, 1, 1},
         {"multiple-item volume", Card({multiple}), true, 2, 3},
-        {"first microphone without volume", Card({Mute(kMicMute)}, {secondMicWithVolume}), false},
+        {"first microphone without volume", Card({MuteControl(kMicMute, 0)}, {secondMicWithVolume}),
+         false},
         {"microphone without controls", Card({}, {secondMicWithVolume}), false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         DevicesRig rig({c.card});
         const std::int32_t found = rig.devices.FindSoundDevice(DeviceKind::VolumeMixer);
         if (!c.usable) {
-            EXPECT_EQ(found, kNoDevice) << c.what;
-            EXPECT_FALSE(rig.devices.MixerIsOpen()) << c.what;
-            EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u) << c.what;
-            EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"}) << c.what;
+            EXPECT_EQ(found, kNoDevice);
+            EXPECT_FALSE(rig.devices.MixerIsOpen());
+            EXPECT_EQ(rig.mixer.OpenHandleCount(), 0u);
+            EXPECT_EQ(Captions(rig.boxes), std::vector<std::string>{"Warning"});
             continue;
         }
-        EXPECT_EQ(found, 0) << c.what;
-        EXPECT_EQ(rig.devices.MicLineId(), kMicLine) << c.what;
-        EXPECT_EQ(rig.devices.VolumeControlId(), kMicVolume) << c.what;
-        EXPECT_EQ(rig.devices.VolumeChannels(), c.channels) << c.what;
-        EXPECT_EQ(rig.devices.VolumeItems(), c.items) << c.what;
+        EXPECT_EQ(found, 0);
+        EXPECT_EQ(rig.devices.MicLineId(), kMicLine);
+        EXPECT_EQ(rig.devices.VolumeControlId(), kMicVolume);
+        EXPECT_EQ(rig.devices.VolumeChannels(), c.channels);
+        EXPECT_EQ(rig.devices.VolumeItems(), c.items);
     }
 }
 
@@ -120,12 +121,13 @@ TEST(MixerSearch, AMixerThatWillNotOpenShowsAnErrorAndTheSearchGoesOn) {
         {"both", 2, kNoDevice, {"Error", "Error", "Warning"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         DevicesRig rig({UsableCard(), UsableCard()});
         rig.mixer.FailCall(MixerCall::Open, zav::platform::MixerResult::Error, 0, c.failingOpens);
-        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected) << c.what;
-        EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0})) << c.what;
-        EXPECT_EQ(Captions(rig.boxes), c.captions) << c.what;
-        EXPECT_EQ(rig.devices.MixerIsOpen(), c.expected != kNoDevice) << c.what;
+        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected);
+        EXPECT_EQ(rig.mixer.opened, (std::vector<std::uint32_t>{1, 0}));
+        EXPECT_EQ(Captions(rig.boxes), c.captions);
+        EXPECT_EQ(rig.devices.MixerIsOpen(), c.expected != kNoDevice);
     }
 }
 
@@ -148,12 +150,12 @@ TEST(MixerSearch, TheMixerOfTheWaveMappersInputIsTriedFirst) {
         {"named beyond the count", 3, {UsableCard(), UsableCard(), UsableCard()}, {2}, 2},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         DevicesRig rig(c.mixers);
         rig.mixer.waveInMixer = c.waveInMixer;
-        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected) << c.what;
-        EXPECT_EQ(rig.mixer.opened, c.opened) << c.what;
-        EXPECT_EQ(rig.mixer.waveInQueries, std::vector<std::uint32_t>{platform::kWaveMapper})
-            << c.what;
+        EXPECT_EQ(rig.devices.FindSoundDevice(DeviceKind::VolumeMixer), c.expected);
+        EXPECT_EQ(rig.mixer.opened, c.opened);
+        EXPECT_EQ(rig.mixer.waveInQueries, std::vector<std::uint32_t>{platform::kWaveMapper});
     }
 }
 

@@ -12,6 +12,8 @@ namespace {
 
 using keyvoice::DeviceKind;
 using keyvoice::StringId;
+using zav::platform::WaveCall;
+using zav::platform::WaveDirection;
 
 constexpr std::uint32_t kWithFormat = platform::kAllStandardFormats;
 // Everything else a card may offer, stereo at the same rate included.
@@ -49,29 +51,30 @@ TEST(WaveDeviceSearch, TheHighestUsableDeviceWinsAndNoneShowsTheKindsError) {
     };
     const struct {
         DeviceKind kind;
-        sim::SimCall getCaps;
+        platform::WaveDirection direction;  // whose GetDevCaps fails
         StringId notFound;
     } kinds[] = {
-        {DeviceKind::PlayDevice, sim::SimCall::WaveOutGetDevCaps, StringId::NoPlayDevice},
-        {DeviceKind::RecordDevice, sim::SimCall::WaveInGetDevCaps, StringId::NoRecordDevice},
+        {DeviceKind::PlayDevice, WaveDirection::Out, StringId::NoPlayDevice},
+        {DeviceKind::RecordDevice, WaveDirection::In, StringId::NoRecordDevice},
     };
     for (const auto& kind : kinds) {
         for (const Case& c : cases) {
-            const std::string what =
-                std::string(c.what) + ", kind " + std::to_string(static_cast<int>(kind.kind));
+            SCOPED_TRACE(std::string(c.what) + ", kind " +
+                         std::to_string(static_cast<int>(kind.kind)));
             DevicesRig rig({}, CardWith(kind.kind, c.formats));
             if (c.device1CapsFail)
-                rig.card.FailCall(kind.getCaps, platform::MmResult::Error);  // the first asked
+                rig.card.FailCall(kind.direction, WaveCall::GetDevCaps,
+                                  platform::MmResult::Error);  // the first asked
 
-            EXPECT_EQ(rig.devices.FindSoundDevice(kind.kind), c.expected) << what;
+            EXPECT_EQ(rig.devices.FindSoundDevice(kind.kind), c.expected);
             if (c.expected != keyvoice::kNoDevice) {
-                EXPECT_TRUE(rig.boxes.shown.empty()) << what;
+                EXPECT_TRUE(rig.boxes.shown.empty());
                 continue;
             }
-            ASSERT_EQ(rig.boxes.shown.size(), 1u) << what;
-            EXPECT_EQ(rig.boxes.shown[0].text, keyvoice::LoadString(kind.notFound)) << what;
-            EXPECT_EQ(rig.boxes.shown[0].caption, "Error") << what;
-            EXPECT_EQ(rig.boxes.shown[0].style.Bits(), 0x10u) << what;  // OK, error icon
+            ASSERT_EQ(rig.boxes.shown.size(), 1u);
+            EXPECT_EQ(rig.boxes.shown[0].text, keyvoice::LoadString(kind.notFound));
+            EXPECT_EQ(rig.boxes.shown[0].caption, "Error");
+            EXPECT_EQ(rig.boxes.shown[0].style.Bits(), 0x10u);  // OK, error icon
         }
     }
 }
@@ -81,7 +84,7 @@ TEST(WaveDeviceSearch, AnUnknownKindFindsNothingSilently) {
     EXPECT_EQ(rig.devices.FindSoundDevice(static_cast<DeviceKind>(4)), keyvoice::kNoDevice);
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.mixer.CallLog().size(), 0u);
-    EXPECT_EQ(rig.card.CallCount(sim::SimCall::WaveOutGetNumDevs), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::Out, WaveCall::GetNumDevs), 0u);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ EarlierKey6 StoreEarlierKey6(platform::RegistryStore& store, platform::FileSyste
     PutWax(files, earlier.path, Tone(2.0, 300, 7000));
     files.ReadFile(earlier.path, 1 << 20, earlier.file);
     earlier.value = "6,0," + earlier.path;
-    SetValue(store, "Key6Info", earlier.value);
+    SetZavValue(store, "Key6Info", earlier.value);
     return earlier;
 }
 
@@ -103,6 +103,7 @@ TEST(FaultInjection, AFileThatCannotBeWrittenKeepsTheEarlierRecording) {
         {"the rename fails", Step::Rename, EACCES},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         TempFolder folder;
         const std::string data = (folder.Path() / "data").string() + "/";
         const std::string sys = (folder.Path() / "sys").string();
@@ -119,18 +120,14 @@ TEST(FaultInjection, AFileThatCannotBeWrittenKeepsTheEarlierRecording) {
 
         calls.Arm(c.step, c.error);
         rig.window->PressEnter();
-        EXPECT_EQ(rig.window->Result(), zav::platform::kIdOk) << c.what;
+        EXPECT_EQ(rig.window->Result(), zav::platform::kIdOk);
         EXPECT_EQ(rig.Texts(),
-                  std::vector<std::string>{"There was a voice recording write error to key 6."})
-            << c.what;
-        EXPECT_EQ(ReadBytes(std::filesystem::path(sys) / "cfff6.wax"), earlier.file) << c.what;
-        EXPECT_EQ(Value(rig.store, "Key6Info"), earlier.value) << c.what;
-        EXPECT_FALSE(Value(rig.store, "Key6Pending").has_value()) << c.what;
+                  std::vector<std::string>{"There was a voice recording write error to key 6."});
+        EXPECT_EQ(ReadBytes(std::filesystem::path(sys) / "cfff6.wax"), earlier.file);
+        EXPECT_EQ(ZavText(rig.store, "Key6Info"), earlier.value);
+        EXPECT_FALSE(ZavText(rig.store, "Key6Pending").has_value());
         // No half-written file is left beside it.
-        std::size_t entries = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(sys))
-            ++entries;
-        EXPECT_EQ(entries, 1u) << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sys), {}), 1);
     }
 }
 
@@ -165,7 +162,7 @@ TEST(FaultInjection, AStoreLockedByAnotherWriterStoresNothingAndSaysSo) {
     EXPECT_EQ(rig.Texts(),
               std::vector<std::string>{"There was a voice recording write error to key 6."});
     EXPECT_EQ(*rig.files.Find(earlier.path), earlier.file);
-    EXPECT_EQ(Value(store, "Key6Info"), earlier.value);
+    EXPECT_EQ(ZavText(store, "Key6Info"), earlier.value);
     // The installation's seven files, then the new file, which was put back when its value could
     // not be written either.
     EXPECT_EQ(rig.files.ReplaceCalls(), 9);
@@ -217,8 +214,9 @@ TEST(FaultInjection, AStoreHeldByAnotherProgramIsReadOrReportedBusy) {
     }
 }
 
-TEST(FaultInjection, ADeviceThatFailsOrStallsMidSoundLeavesKeyVoiceAnswering) {
+TEST(FaultInjection, ADeviceThatFailsOrStallsMidSoundOrMidTakeLeavesKeyVoiceAnswering) {
     KeyVoiceRig rig;
+    const EarlierKey6 earlier = StoreEarlierKey6(rig.store, rig.files, kSysPath);
     ASSERT_TRUE(rig.Open());
     rig.Click(kIdcKey4);
 
@@ -241,12 +239,8 @@ TEST(FaultInjection, ADeviceThatFailsOrStallsMidSoundLeavesKeyVoiceAnswering) {
     EXPECT_EQ(rig.card.OpenOutputCount(), 0u);
     rig.card.StallDevices(false);
     EXPECT_TRUE(rig.boxes.shown.empty());
-}
 
-TEST(FaultInjection, ATakeWhoseDeviceStallsEndsOnStopAndKeepsTheStoredRecording) {
-    KeyVoiceRig rig;
-    const EarlierKey6 earlier = StoreEarlierKey6(rig.store, rig.files, kSysPath);
-    ASSERT_TRUE(rig.Open());
+    // A take whose device stalls ends on STOP and keeps the stored recording.
     rig.Click(kIdcKey6);
     rig.Click(kIdcRec);
     rig.Advance(500);
@@ -258,7 +252,7 @@ TEST(FaultInjection, ATakeWhoseDeviceStallsEndsOnStopAndKeepsTheStoredRecording)
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
     EXPECT_TRUE(rig.Recordable(0).StoredRecording());
     EXPECT_TRUE(rig.Recordable(0).newRecording);  // the half second recorded is the take
-    EXPECT_EQ(Value(rig.store, "Key6Info"), earlier.value);
+    EXPECT_EQ(ZavText(rig.store, "Key6Info"), earlier.value);
 }
 
 TEST(FaultInjection, AMixerThatGoesAwayLeavesTheSliderAndTheDialogWorking) {

@@ -13,7 +13,7 @@ const std::string kStored6 = std::string(kSysPath) + "\\cfff6.wax";
 // A rig whose key 0 holds a stored recording.
 void StoreKey0(KeyVoiceRig& rig) {
     PutWax(rig.files, kStored0, Tone(2.0, 440, 6000));
-    SetValue(rig.store, "Key0Info", "7,1," + kStored0);
+    SetZavValue(rig.store, "Key0Info", "7,1," + kStored0);
 }
 
 struct Buttons {
@@ -54,16 +54,12 @@ TEST(KeyCommands, EachIdleSelectionShowsItsTransportButtons) {
         }
         previous = c.button;
     }
-}
 
-TEST(KeyCommands, OnlyChangingTheKeyPutsTheSliderBackToTheStart) {
-    KeyVoiceRig rig;
-    ASSERT_TRUE(rig.Open());
-    rig.Click(kIdcKey2);
+    // Only changing the key puts the position slider back to the start.
     rig.View().UserMovesThumb(kIdcPosition, 60);
-    rig.Click(kIdcKey2);
+    rig.Click(kIdcKey0);
     EXPECT_EQ(rig.Slider(), 60);
-    rig.Click(kIdcKey4);
+    rig.Click(kIdcKey8);
     EXPECT_EQ(rig.Slider(), 0);
 }
 
@@ -84,20 +80,20 @@ TEST(KeyCommands, EraseOfKey0DeletesItsRecordingAtOnceAndCancelDoesNotBringItBac
 
     rig.Click(kIdcErase);  // OK this time
     EXPECT_FALSE(rig.Recordable(4).StoredRecording());
-    EXPECT_FALSE(Value(rig.store, "Key0Info").has_value());
+    EXPECT_FALSE(ZavText(rig.store, "Key0Info").has_value());
     EXPECT_FALSE(rig.files.Exists(kStored0));
     EXPECT_EQ(Transport(rig), (Buttons{false, true, false, false}));
 
     rig.window->PressEscape();
     EXPECT_EQ(rig.window->Result(), zav::platform::kIdCancel);
-    EXPECT_FALSE(Value(rig.store, "Key0Info").has_value());
+    EXPECT_FALSE(ZavText(rig.store, "Key0Info").has_value());
     EXPECT_FALSE(rig.files.Exists(kStored0));
 }
 
-TEST(KeyCommands, EraseAfterPlayingTheStoredSoundThenCancelTouchesNothingFreed) {
+TEST(KeyCommands, EraseAfterPlayingTheStoredSoundThenOfANewTakeThenCancelTouchesNothingFreed) {
     KeyVoiceRig rig;
     PutWax(rig.files, kStored6, Tone(0.3, 440, 6000));
-    SetValue(rig.store, "Key6Info", "7,1," + kStored6);
+    SetZavValue(rig.store, "Key6Info", "7,1," + kStored6);
     ASSERT_TRUE(rig.Open());
     rig.Click(kIdcKey6);
     rig.Click(kIdcPlay);
@@ -106,16 +102,8 @@ TEST(KeyCommands, EraseAfterPlayingTheStoredSoundThenCancelTouchesNothingFreed) 
     rig.boxes.answers = {zav::platform::MessageAnswer::Ok};
     rig.Click(kIdcErase);
     ASSERT_FALSE(rig.Recordable(0).stored.has_value());
-    // Under AddressSanitizer: the end of the dialog does not write into the erased sound.
-    rig.window->PressEscape();
-    EXPECT_EQ(rig.window->Result(), zav::platform::kIdCancel);
-    EXPECT_EQ(rig.card.ViolationCount(), 0u);
-}
 
-TEST(KeyCommands, EraseOfANewOnlyRecordingLeavesStoreAndDiskAlone) {
-    KeyVoiceRig rig;
-    ASSERT_TRUE(rig.Open());
-    rig.Click(kIdcKey6);
+    // Erasing a take that was never stored leaves store and disk alone.
     rig.Click(kIdcRec);
     rig.Advance(2100);
     ASSERT_TRUE(rig.Recordable(0).newRecording);
@@ -123,8 +111,13 @@ TEST(KeyCommands, EraseOfANewOnlyRecordingLeavesStoreAndDiskAlone) {
     rig.Click(kIdcErase);
     EXPECT_FALSE(rig.Recordable(0).newRecording);
     EXPECT_EQ(rig.files.Files(), filesBefore);
-    EXPECT_FALSE(Value(rig.store, "Key6Info").has_value());
+    EXPECT_FALSE(ZavText(rig.store, "Key6Info").has_value());
     EXPECT_EQ(Transport(rig), (Buttons{false, true, false, false}));
+
+    // Under AddressSanitizer: the end of the dialog does not write into the erased sounds.
+    rig.window->PressEscape();
+    EXPECT_EQ(rig.window->Result(), zav::platform::kIdCancel);
+    EXPECT_EQ(rig.card.ViolationCount(), 0u);
 }
 
 TEST(KeyCommands, EraseWithoutZavSysPathChangesNothing) {
@@ -148,21 +141,11 @@ TEST(KeyCommands, EraseWithoutZavSysPathChangesNothing) {
         EXPECT_TRUE(rig.Recordable(4).StoredRecording());
         EXPECT_TRUE(rig.files.Exists(kStored0));
         EXPECT_TRUE(rig.files.Exists("\\cfff0.wax"));
-        EXPECT_TRUE(Value(rig.store, "Key0Info").has_value());
+        EXPECT_TRUE(ZavText(rig.store, "Key0Info").has_value());
     }
 }
 
-TEST(KeyCommands, OkWithNothingNewWritesNothingAndEnds) {
-    KeyVoiceRig rig;
-    ASSERT_TRUE(rig.Open());
-    rig.Click(kIdcKey1);
-    rig.window->PressEnter();
-    EXPECT_EQ(rig.window->Result(), zav::platform::kIdOk);
-    EXPECT_EQ(rig.files.ReplaceCalls(), 6);  // the six built-in sounds the rig installed
-    EXPECT_FALSE(Value(rig.store, "Key6Info").has_value());
-}
-
-TEST(KeyCommands, TheAboutItemOpensTheAboutBoxAndOtherCommandsAreLeftAlone) {
+TEST(KeyCommands, TheAboutItemOpensTheAboutBoxAndOkWithNothingNewWritesNothing) {
     KeyVoiceRig rig;
     ASSERT_TRUE(rig.Open());
     ASSERT_EQ(rig.View().SystemMenuItems().size(), 1u);
@@ -171,6 +154,12 @@ TEST(KeyCommands, TheAboutItemOpensTheAboutBoxAndOtherCommandsAreLeftAlone) {
     ASSERT_EQ(rig.runner.Runs().size(), 1u);
     EXPECT_EQ(rig.runner.Runs()[0].templateId, kIddAboutBox);
     EXPECT_FALSE(rig.dialog->OnSysCommand(zav::platform::kSysCommandClose));
+
+    rig.Click(kIdcKey1);
+    rig.window->PressEnter();
+    EXPECT_EQ(rig.window->Result(), zav::platform::kIdOk);
+    EXPECT_EQ(rig.files.ReplaceCalls(), 6);  // the six built-in sounds the rig installed
+    EXPECT_FALSE(ZavText(rig.store, "Key6Info").has_value());
 }
 
 }  // namespace

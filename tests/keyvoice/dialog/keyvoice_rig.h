@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "keysound/config_store.h"
-#include "keysound/wax_file.h"
 #include "keyvoice/key_voice_dlg.h"
 #include "keyvoice/resources.h"
 #include "platform/sim/demo_mixer.h"
@@ -26,51 +23,14 @@
 #include "platform/testing/recording_message_boxes.h"
 #include "platform/testing/sim_clock.h"
 #include "platform/testing/sim_multimedia_timer.h"
+#include "tests/support/keyvoice_install.h"
 
 namespace keyvoice_test {
 
 namespace platform = zav::platform;
 namespace sim = zav::platform::sim;
 using namespace keyvoice;
-
-inline constexpr std::string_view kDataPath = "C:\\ZAV\\DATA\\";
-inline constexpr std::string_view kSysPath = "C:\\ZAV\\SYS";
-
-// A tone of the recording format: the built-in sounds and the microphone's voice.
-inline std::vector<std::int16_t> Tone(double seconds, double hertz, double amplitude) {
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * 22050));
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<std::int16_t>(std::lround(
-            amplitude * std::sin(2 * std::numbers::pi * hertz * static_cast<double>(i) / 22050)));
-    }
-    return samples;
-}
-
-// Writes samples as a .wax file, as the host product's sounds and KeyVoice's recordings are.
-inline void PutWax(platform::FileSystem& files, std::string_view path,
-                   const std::vector<std::int16_t>& samples) {
-    Sound sound(kRecordingFormat, samples.size());
-    std::ranges::copy(samples, sound.Samples().begin());
-    ASSERT_EQ(WriteWaxFile(files, path, sound.Header()), WaxWriteResult::Written);
-}
-
-inline void SetValue(platform::RegistryStore& store, std::string_view name, std::string_view text) {
-    platform::RegistryKey key;
-    store.CreateKey(kZavHive, kZavKeyPath, platform::Access::All, key);
-    key.SetString(name, text);
-}
-
-inline std::optional<std::string> Value(platform::RegistryStore& store, std::string_view name) {
-    platform::RegistryKey key;
-    if (store.OpenKey(kZavHive, kZavKeyPath, platform::Access::Read, key) !=
-        platform::RegResult::Success) {
-        return std::nullopt;
-    }
-    platform::RegistryValue value;
-    if (key.Query(name, value) != platform::RegResult::Success)
-        return std::nullopt;
-    return std::string(value.data.begin(), value.data.end());
-}
+using namespace zav::test;
 
 // Files that remember which paths were read.
 class LoggingFiles : public sim::MemoryFileSystem {
@@ -82,11 +42,6 @@ class LoggingFiles : public sim::MemoryFileSystem {
     }
     std::vector<std::string> reads;
 };
-
-// The built-in sound of a slot: a tone of its own pitch.
-inline std::vector<std::int16_t> BuiltinTone(int slot) {
-    return Tone(0.5 + 0.1 * slot, 300.0 + 100.0 * slot, 9000);
-}
 
 struct RigOptions {
     sim::SimCardConfig card;
@@ -110,18 +65,12 @@ class KeyVoiceRig {
         clock.Detach(card);
     }
 
-    // DataPath and ZavSysPath, the six built-in sounds of the "f" set, no setup file; by
-    // default in the rig's own store and files, or in others that the test gives.
+    // A KeyVoice installation (see InstallKeyVoice), by default in the rig's own store and files,
+    // or in others that the test gives.
     void Install(platform::RegistryStore* into = nullptr, platform::FileSystem* filesInto = nullptr,
                  std::string_view dataPath = kDataPath, std::string_view sysPath = kSysPath) {
-        platform::RegistryStore& where = into != nullptr ? *into : store;
-        platform::FileSystem& fileWhere = filesInto != nullptr ? *filesInto : files;
-        SetValue(where, "DataPath", dataPath);
-        SetValue(where, "ZavSysPath", sysPath);
-        for (int slot = 0; slot < kBuiltinSlotCount; ++slot) {
-            PutWax(fileWhere, std::string(dataPath) + BuiltinFileName(slot, kDefaultSoundVariant),
-                   BuiltinTone(slot));
-        }
+        InstallKeyVoice(into != nullptr ? *into : store, filesInto != nullptr ? *filesInto : files,
+                        dataPath, sysPath);
     }
 
     // Builds the dialog and its window, as the application does; true when it runs.
@@ -165,6 +114,11 @@ class KeyVoiceRig {
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
         return samples;
+    }
+    // Samples played after the first `from` of them.
+    std::vector<std::int16_t> PlayedFrom(std::size_t from) const {
+        const std::vector<std::int16_t> all = Played();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
     }
 
     sim::SimClock clock;

@@ -14,7 +14,8 @@ namespace keyvoice_test {
 namespace {
 
 using platform::MmResult;
-using sim::SimCall;
+using zav::platform::WaveCall;
+using zav::platform::WaveDirection;
 
 const std::string kStored7 = std::string(kSysPath) + "\\cfff7.wax";
 
@@ -56,7 +57,7 @@ std::vector<std::int16_t> RecordedSamples(KeyVoiceRig& rig, int slot) {
 
 void StoreKey7(KeyVoiceRig& rig) {
     PutWax(rig.files, kStored7, Tone(2.0, 700, 5000));
-    SetValue(rig.store, "Key7Info", "9,2," + kStored7);
+    SetZavValue(rig.store, "Key7Info", "9,2," + kStored7);
 }
 
 TEST(Recording, ATakeLeftAloneEndsAfterTwoSecondsNormalised) {
@@ -107,10 +108,7 @@ TEST(Recording, StopAfterOneSecondKeepsTheNormalisedZeroFillAsTheTail) {
     EXPECT_EQ(rig.dialog->StateOfKey(rig.dialog->CurrentKey()), KeyState::Playing);
     rig.Advance(2);
     EXPECT_EQ(rig.dialog->StateOfKey(rig.dialog->CurrentKey()), KeyState::Idle);
-    const std::vector<std::int16_t> played = rig.Played();
-    EXPECT_EQ(std::vector<std::int16_t>(played.begin() + static_cast<std::ptrdiff_t>(before),
-                                        played.end()),
-              recorded);
+    EXPECT_EQ(rig.PlayedFrom(before), recorded);
 }
 
 TEST(Recording, ANewTakeOfAStoredKeyPlaysAndOkStoresIt) {
@@ -126,10 +124,7 @@ TEST(Recording, ANewTakeOfAStoredKeyPlaysAndOkStoresIt) {
     const std::size_t before = rig.Played().size();
     rig.Click(kIdcPlay);
     rig.Advance(2100);
-    const std::vector<std::int16_t> played = rig.Played();
-    EXPECT_EQ(std::vector<std::int16_t>(played.begin() + static_cast<std::ptrdiff_t>(before),
-                                        played.end()),
-              take);
+    EXPECT_EQ(rig.PlayedFrom(before), take);
 
     rig.window->PressEnter();
     ASSERT_EQ(rig.window->Result(), zav::platform::kIdOk);
@@ -142,13 +137,13 @@ TEST(Recording, ANewTakeOfAStoredKeyPlaysAndOkStoresIt) {
     Sound copy(kRecordingFormat, take.size());
     std::ranges::copy(take, copy.Samples().begin());
     const AnalysisResult result = analysers.AnalyseRecording(copy.Header());
-    EXPECT_EQ(Value(rig.store, "Key7Info"),
+    EXPECT_EQ(ZavText(rig.store, "Key7Info"),
               FormatKeyInfo(kStored7, result.soundClass, result.level));
 
     // A new KeyVoice on the same store and folder starts with the key filled, and plays back
     // the stored codes.
     KeyVoiceRig again;
-    SetValue(again.store, "Key7Info", *Value(rig.store, "Key7Info"));
+    SetZavValue(again.store, "Key7Info", *ZavText(rig.store, "Key7Info"));
     again.files.Put(kStored7, *file);
     ASSERT_TRUE(again.Open());
     ASSERT_TRUE(again.Recordable(1).StoredRecording());
@@ -172,15 +167,20 @@ TEST(Recording, AFailedTakeLeavesTheKeyAsItWas) {
     const auto nothing = [](KeyVoiceRig&) {};
     const Case cases[] = {
         {"open refused",
-         [](KeyVoiceRig& rig) { rig.card.FailCall(SimCall::WaveInOpen, MmResult::Allocated); },
+         [](KeyVoiceRig& rig) {
+             rig.card.FailCall(WaveDirection::In, WaveCall::Open, MmResult::Allocated);
+         },
          nothing, true, false},
         {"start refused",
-         [](KeyVoiceRig& rig) { rig.card.FailCall(SimCall::WaveInStart, MmResult::Error); },
+         [](KeyVoiceRig& rig) {
+             rig.card.FailCall(WaveDirection::In, WaveCall::Start, MmResult::Error);
+         },
          nothing, false, false},
         {"the device fails during the take", nothing,
          [](KeyVoiceRig& rig) { rig.card.BreakOpenDevices(); }, false, true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         KeyVoiceRig rig(VoiceCard());
         StoreKey7(rig);
         ASSERT_TRUE(rig.Open());
@@ -192,39 +192,35 @@ TEST(Recording, AFailedTakeLeavesTheKeyAsItWas) {
         c.during(rig);
         rig.Advance(100);
 
-        EXPECT_EQ(rig.dialog->StateOfKey(rig.dialog->CurrentKey()), KeyState::Idle) << c.what;
-        EXPECT_TRUE(rig.Enabled(kIdcPlay) && rig.Enabled(kIdcRec)) << c.what;
-        EXPECT_FALSE(rig.Enabled(kIdcStop)) << c.what;
-        EXPECT_TRUE(rig.Enabled(kIdcKey6)) << c.what;
-        EXPECT_FALSE(rig.dialog->ProgressTimerRunning()) << c.what;
-        EXPECT_EQ(rig.card.OpenInputCount(), 0u) << c.what;
-        EXPECT_TRUE(rig.Recordable(1).StoredRecording()) << c.what;
-        EXPECT_EQ(rig.Recordable(1).newRecording, c.takeKept) << c.what;
-        EXPECT_EQ(*rig.files.Find(kStored7), storedFile) << c.what;
-        EXPECT_EQ(Value(rig.store, "Key7Info"), "9,2," + kStored7) << c.what;
+        EXPECT_EQ(rig.dialog->StateOfKey(rig.dialog->CurrentKey()), KeyState::Idle);
+        EXPECT_TRUE(rig.Enabled(kIdcPlay) && rig.Enabled(kIdcRec));
+        EXPECT_FALSE(rig.Enabled(kIdcStop));
+        EXPECT_TRUE(rig.Enabled(kIdcKey6));
+        EXPECT_FALSE(rig.dialog->ProgressTimerRunning());
+        EXPECT_EQ(rig.card.OpenInputCount(), 0u);
+        EXPECT_TRUE(rig.Recordable(1).StoredRecording());
+        EXPECT_EQ(rig.Recordable(1).newRecording, c.takeKept);
+        EXPECT_EQ(*rig.files.Find(kStored7), storedFile);
+        EXPECT_EQ(ZavText(rig.store, "Key7Info"), "9,2," + kStored7);
         if (c.boxShown) {
-            ASSERT_EQ(rig.boxes.shown.size(), 1u) << c.what;
+            ASSERT_EQ(rig.boxes.shown.size(), 1u);
             EXPECT_EQ(rig.boxes.shown[0].caption, "Error");
             EXPECT_EQ(rig.boxes.shown[0].style.Bits(), 0u);  // OK, no icon
             EXPECT_EQ(rig.boxes.shown[0].text, platform::WaveResultText(MmResult::Allocated));
         } else {
-            EXPECT_TRUE(rig.boxes.shown.empty()) << c.what;
+            EXPECT_TRUE(rig.boxes.shown.empty());
         }
     }
 }
 
-TEST(Recording, RecOnABuiltinKeyOrWithoutAKeyDoesNothing) {
-    KeyVoiceRig rig;
-    ASSERT_TRUE(rig.Open());
-    rig.dialog->OnRec();
-    rig.Click(kIdcKey2);
-    rig.dialog->OnRec();
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
-}
-
-TEST(Recording, CancelWhileRecordingStopsTheDeviceBeforeAnythingIsReleased) {
+TEST(Recording, RecNeedsARecordableKeyAndCancelWhileRecordingStopsTheDeviceFirst) {
     KeyVoiceRig rig(VoiceCard());
     ASSERT_TRUE(rig.Open());
+    rig.dialog->OnRec();  // without a key
+    rig.Click(kIdcKey2);
+    rig.dialog->OnRec();  // on a built-in key
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Open), 0u);
+
     rig.Click(kIdcKey8);
     rig.Click(kIdcRec);
     rig.Advance(700);
@@ -234,7 +230,7 @@ TEST(Recording, CancelWhileRecordingStopsTheDeviceBeforeAnythingIsReleased) {
     rig.window.reset();
     rig.dialog.reset();  // under AddressSanitizer: the record buffer is no longer in use
     rig.Advance(2000);
-    EXPECT_FALSE(Value(rig.store, "Key8Info").has_value());
+    EXPECT_FALSE(ZavText(rig.store, "Key8Info").has_value());
 }
 
 }  // namespace

@@ -58,23 +58,12 @@ struct SegmentRows {
 };
 
 TEST(LevelMeter, SegmentsStackUpFromTheBottomOfTheClientArea) {
+    // At 150 rows: 7 rows each with 3 between, the lowest starting on row 141.
+    std::vector<SegmentRows> rows150;
+    for (int segment = 0; segment < keyvoice::kMeterSegmentCount; ++segment)
+        rows150.push_back({segment, 141 - 10 * segment, 148 - 10 * segment});
     const std::vector<std::pair<int, std::vector<SegmentRows>>> cases{
-        {150,
-         {{0, 141, 148},
-          {1, 131, 138},
-          {2, 121, 128},
-          {3, 111, 118},
-          {4, 101, 108},
-          {5, 91, 98},
-          {6, 81, 88},
-          {7, 71, 78},
-          {8, 61, 68},
-          {9, 51, 58},
-          {10, 41, 48},
-          {11, 31, 38},
-          {12, 21, 28},
-          {13, 11, 18},
-          {14, 1, 8}}},
+        {150, rows150},
         {138, {{0, 129, 136}, {14, 1, 7}}},
     };
     constexpr int kWidth = 20;
@@ -126,7 +115,7 @@ TEST(LevelMeter, ALevelLightsThatManySegmentsFromTheBottomInTheirBandColours) {
     }
 }
 
-TEST(LevelMeter, CreationAttachesTheMeterAndPaintsItDark) {
+TEST(LevelMeter, CreationAttachesTheMeterAndPaintsItDarkAndDestroyingDetachesIt) {
     MeterRig rig;
     EXPECT_EQ(rig.meter.CreateMeter(rig.view, kIdcMeterFrame), 1);
     EXPECT_EQ(rig.view.PainterOf(kIdcMeterFrame), &rig.meter);
@@ -140,35 +129,25 @@ TEST(LevelMeter, CreationAttachesTheMeterAndPaintsItDark) {
     EXPECT_EQ(nowhere.CreateMeter(rig.view, 4242), 0);
     EXPECT_FALSE(nowhere.IsCreated());
 
-    rig.meter.DestroyMeter();
-    EXPECT_EQ(rig.view.PainterOf(kIdcMeterFrame), nullptr);
-    EXPECT_EQ(rig.meter.SetLevel(5), 0);  // no window left to paint: nothing happens
-}
-
-TEST(LevelMeter, TheBackgroundIsTakenAtTheFirstPaintAndKept) {
-    MeterRig rig;
-    ASSERT_TRUE(rig.Create());  // the first paint saw the fake's face colour
+    // The background is taken at the first paint and kept.
     rig.meter.SetLevel(2);
     EXPECT_EQ(rig.SegmentColour(2), kFace);
-
     rig.Canvas().SetBackground(kOtherFace);
     rig.meter.SetLevel(4);
-
     EXPECT_EQ(rig.SegmentColour(3), kDarkGreen);
     EXPECT_EQ(rig.SegmentColour(4), kFace);
     EXPECT_EQ(rig.SegmentColour(14), kFace);
-}
 
-TEST(LevelMeter, ARepaintByTheWindowShowsTheCurrentLevel) {
-    MeterRig rig;
-    ASSERT_TRUE(rig.Create());
+    // A repaint by the window (uncovered, say) shows the current level.
     rig.meter.SetLevel(7);
     rig.Canvas().ClearFills();
-
-    rig.view.Repaint(kIdcMeterFrame);  // the window uncovered, say
-
+    rig.view.Repaint(kIdcMeterFrame);
     EXPECT_EQ(rig.SegmentColour(6), kDarkGreen);
     EXPECT_NE(rig.SegmentColour(7), kDarkGreen);
+
+    rig.meter.DestroyMeter();
+    EXPECT_EQ(rig.view.PainterOf(kIdcMeterFrame), nullptr);
+    EXPECT_EQ(rig.meter.SetLevel(5), 0);  // no window left to paint: nothing happens
 }
 
 TEST(LevelMeter, ALevelSetOnAnotherThreadIsPaintedOnTheDialogThread) {
@@ -187,7 +166,6 @@ TEST(LevelMeter, ALevelSetOnAnotherThreadIsPaintedOnTheDialogThread) {
     EXPECT_EQ(rig.SegmentColour(0), kFace);
 
     EXPECT_GE(rig.dispatcher.RunPending(), 1u);
-
     EXPECT_GT(rig.view.PaintCount(kIdcMeterFrame), paintsBefore);
     EXPECT_EQ(rig.SegmentColour(11), kYellow);
     EXPECT_EQ(rig.SegmentColour(12), kFace);

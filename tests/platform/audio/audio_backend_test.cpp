@@ -9,11 +9,11 @@
 #include <map>
 #include <vector>
 
-#include "tests/support/capture_test_support.h"
 #include "platform/hardware/audio_backend_list.h"
 #include "platform/sim/audio_backends.h"
 #include "platform/sim/sim_sound_card.h"
 #include "platform/testing/manual_dispatcher.h"
+#include "tests/support/capture_test_support.h"
 
 namespace zav::platform {
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/capture_test_support.h"
 #include "platform/sim/sim_sound_card.h"
+#include "tests/support/capture_test_support.h"
 
 namespace zav::platform::sim {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "tests/support/capture_test_support.h"
 #include "platform/sim/mic_signal.h"
+#include "tests/support/capture_test_support.h"
 
 namespace zav::platform::sim {
 namespace {

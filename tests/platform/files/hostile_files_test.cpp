@@ -23,6 +23,7 @@
 #include "platform/sim/audio_backends.h"
 #include "platform/testing/manual_dispatcher.h"
 #include "tests/platform/registry/temp_folder.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -236,20 +237,6 @@ TEST_F(Replacement, AReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
     }
 }
 
-TEST_F(Replacement, StaleTemporariesGoAndNothingElse) {
-    const fs::path sys = folder.Path();
-    for (const char* name : {"cfff6.wax", "cfff6.wax.Ab12Cd", "cfff6.wax.z9Z9z9", "cfff6.wax.Ab12C",
-                             "cfff6.wax.Ab12Cd.x", "cfff6.wax.Ab-2Cd", "cfff7.wax.Ab12Cd"}) {
-        Write(sys / name, {1});
-    }
-    fs::create_directory(sys / "cfff6.wax.Folder");
-    ASSERT_TRUE(files.RemoveStaleTemporaries(sys.string() + "\\cfff6.wax").Ok());
-    EXPECT_EQ(Names(sys), (std::vector<std::string>{"cfff6.wax", "cfff6.wax.Ab-2Cd",
-                                                    "cfff6.wax.Ab12C", "cfff6.wax.Ab12Cd.x",
-                                                    "cfff6.wax.Folder", "cfff7.wax.Ab12Cd"}));
-    EXPECT_TRUE(files.RemoveStaleTemporaries((sys / "missing" / "cfff6.wax").string()).Ok());
-}
-
 // A process that replaces one file over and over is ended by SIGTERM or SIGINT at random
 // moments: it ends by that signal, the file is whole (old or new) and no temporary file stays.
 TEST(ReplacementKilled, BySigtermOrSigintLeavesNoTemporary) {
@@ -265,30 +252,20 @@ TEST(ReplacementKilled, BySigtermOrSigintLeavesNoTemporary) {
     constexpr int kRuns = 40;
     for (int run = 0; run < kRuns; ++run) {
         const int signal = run % 2 == 0 ? SIGTERM : SIGINT;
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const pid_t child = test_support::StartChild([&] {
             PosixFileSystem files;
             for (int round = 0;; ++round) {
                 const std::span<const std::uint8_t> pieces[] = {round % 2 == 0 ? second : first};
                 if (!files.ReplaceFile(target.string(), pieces).Ok())
-                    ::_exit(3);
+                    return 3;
             }
-        }
+        });
+        ASSERT_GE(child, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         ::kill(child, signal);
-        int status = 0;
-        pid_t ended = 0;
-        for (int wait = 0; wait < 600 && ended == 0; ++wait) {
-            ended = ::waitpid(child, &status, WNOHANG);
-            if (ended == 0)
-                std::this_thread::sleep_for(100ms);
-        }
-        if (ended == 0) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            FAIL() << "the replacing process did not end on signal " << signal;
-        }
+        const std::optional<int> ended = test_support::WaitForChild(child);
+        ASSERT_TRUE(ended) << "the replacing process did not end on signal " << signal;
+        const int status = *ended;
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
             << "run " << run << ", seed " << seed << ", status " << status;
         EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"out.wav"})

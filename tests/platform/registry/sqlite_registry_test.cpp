@@ -41,6 +41,19 @@ std::string TextOf(const RegistryValue& value) {
     return std::string(value.data.begin(), value.data.end());
 }
 
+RegistryValue Text(std::string_view text) {
+    return {ValueType::String, Bytes(text.begin(), text.end())};
+}
+
+// Writes a store file that holds our key with these values, and closes it.
+void WriteStore(const fs::path& file, const std::vector<NamedValue>& values) {
+    SqliteRegistry store(file.string());
+    RegistryKey key;
+    ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key), RegResult::Success);
+    for (const NamedValue& value : values)
+        ASSERT_EQ(key.Set(value.name, value.value.type, value.value.data), RegResult::Success);
+}
+
 TEST(SqliteRegistry, ReadingNeverCreatesTheFileOrItsFolder) {
     TempFolder folder;
     const fs::path file = folder.Path() / "zav" / "deeper" / "registry.sqlite";
@@ -80,14 +93,8 @@ TEST(SqliteRegistry, TheFirstWriteCreatesTheFileAndMissingFolders) {
 TEST(SqliteRegistry, ValuesPersistForTheNextStoreOnTheSameFile) {
     TempFolder folder;
     const fs::path file = folder.Path() / "registry.sqlite";
-    {
-        SqliteRegistry store(file.string());
-        RegistryKey key;
-        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString("Key8Info", "12,2,C:\\APPS\\SYS\\cfff8.wax"), RegResult::Success);
-        ASSERT_EQ(key.Set("MicEnv", ValueType::Binary, Bytes(40, 0xEE)), RegResult::Success);
-    }
+    WriteStore(file, {{"Key8Info", Text("12,2,C:\\APPS\\SYS\\cfff8.wax")},
+                      {"MicEnv", {ValueType::Binary, Bytes(40, 0xEE)}}});
     SqliteRegistry reopened(file.string());
     RegistryKey key;
     ASSERT_EQ(reopened.OpenKey(Hive::LocalMachine, "software\\tambori\\zav  - blue hollow -\\2.0",
@@ -147,12 +154,7 @@ TEST(SqliteRegistry, AFileThatIsNoStoreGivesBadDatabaseAndIsLeftAlone) {
 TEST(SqliteRegistry, AStoreFromANewerSchemaIsNotTouched) {
     TempFolder folder;
     const fs::path file = folder.Path() / "registry.sqlite";
-    {
-        SqliteRegistry store(file.string());
-        RegistryKey key;
-        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
-                  RegResult::Success);
-    }
+    WriteStore(file, {});
     // The schema version is the big-endian word at offset 60 of the file's header.
     std::string content = ReadWholeFile(file);
     ASSERT_GE(content.size(), 64u);
@@ -265,13 +267,7 @@ TEST(SqliteRegistry, TwoProcessesWritingAtOnceLoseNoValue) {
 TEST(SqliteRegistry, ReadersDoNotWaitForAWriterAndABusyStoreSaysSo) {
     TempFolder folder;
     const fs::path file = folder.Path() / "registry.sqlite";
-    {
-        SqliteRegistry store(file.string());
-        RegistryKey key;
-        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString("DataPath", "D:\\SOUND\\"), RegResult::Success);
-    }
+    WriteStore(file, {{"DataPath", Text("D:\\SOUND\\")}});
     ASSERT_EQ(ReadWholeFile(file).substr(18, 2), std::string("\2\2", 2))
         << "the file keeps a write-ahead log";
 
@@ -319,13 +315,7 @@ TEST(SqliteRegistry, AStoreInAFolderThatCannotBeWrittenIsStillRead) {
     TempFolder folder;
     const fs::path shelf = folder.Path() / "shelf";
     const fs::path file = shelf / "registry.sqlite";
-    {
-        SqliteRegistry store(file.string());
-        RegistryKey key;
-        ASSERT_EQ(store.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString("ZavSysPath", "C:\\APPS\\SYS"), RegResult::Success);
-    }
+    WriteStore(file, {{"ZavSysPath", Text("C:\\APPS\\SYS")}});
     const std::string content = ReadWholeFile(file);
     chmod(folder.Path().c_str(), 0755);
     chmod(shelf.c_str(), 0555);

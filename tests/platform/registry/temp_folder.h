@@ -2,19 +2,19 @@
 // A fresh folder under the test's temporary directory, removed with everything in it.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 
 class TempFolder {
   public:
     TempFolder() {
-        std::string pattern =
-            (std::filesystem::path(testing::TempDir()) / "zavreg-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            ADD_FAILURE() << "mkdtemp failed";
-        path_ = pattern;
+        std::random_device random;
+        do {
+            path_ = std::filesystem::path(testing::TempDir()) /
+                    ("zav-" + std::to_string(random()) + std::to_string(random()));
+        } while (!std::filesystem::create_directory(path_));
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

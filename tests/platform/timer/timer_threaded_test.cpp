@@ -58,6 +58,10 @@ class TickRecord {
         std::lock_guard lock(mutex_);
         inside_ = false;
     }
+    void Tick() {
+        Enter();
+        Leave();
+    }
     bool WaitForTicks(int count) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, kSafetyNet, [&] { return ticks_ >= count; });
@@ -112,8 +116,7 @@ TYPED_TEST(ThreadedTimer, TicksReachTheDialogThreadByPost) {
                 std::lock_guard lock(mutex);
                 tasksOffDialogThread += dialog.OnDialogThread() ? 0 : 1;
             }
-            handled.Enter();
-            handled.Leave();
+            handled.Tick();
         });
     });
     ASSERT_NE(event, kNoTimerEvent);
@@ -156,8 +159,7 @@ TYPED_TEST(ThreadedTimer, AKillFromInsideTheCallbackStopsTheEvent) {
     TypeParam rig;
     MultimediaTimer& timer = rig.timer;
     timer.SetEvent(kFastPeriodMs, kResolutionMs, [&](TimerEventId self) {
-        record.Enter();
-        record.Leave();
+        record.Tick();
         if (record.Ticks() == kKillAtTick) {
             const TimerResult result = timer.KillEvent(self);
             std::lock_guard lock(mutex);
@@ -177,14 +179,8 @@ TYPED_TEST(ThreadedTimer, DestroyingTheTimerKillsEveryEvent) {
     TickRecord second;
     std::optional<TypeParam> rig(std::in_place);
     MultimediaTimer& timer = rig->timer;
-    timer.SetEvent(kFastPeriodMs, kResolutionMs, [&](TimerEventId) {
-        first.Enter();
-        first.Leave();
-    });
-    timer.SetEvent(kFastPeriodMs + 1, kResolutionMs, [&](TimerEventId) {
-        second.Enter();
-        second.Leave();
-    });
+    timer.SetEvent(kFastPeriodMs, kResolutionMs, [&](TimerEventId) { first.Tick(); });
+    timer.SetEvent(kFastPeriodMs + 1, kResolutionMs, [&](TimerEventId) { second.Tick(); });
     ASSERT_TRUE(first.WaitForTicks(2));
     ASSERT_TRUE(second.WaitForTicks(2));
 

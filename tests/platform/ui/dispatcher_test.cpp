@@ -27,11 +27,12 @@ TEST(ManualDispatcher, RunsPostedTasksInOrderOnlyWhenDrained) {
 TEST(ManualDispatcher, SendRunsInlineOnTheDialogThreadAndWaitsElsewhere) {
     ManualDispatcher dispatcher;
     bool ranInline = false;
-    dispatcher.Send([&] { ranInline = dispatcher.OnDialogThread(); });
+    EXPECT_TRUE(dispatcher.Send([&] { ranInline = dispatcher.OnDialogThread(); }));
     EXPECT_TRUE(ranInline);
 
     bool ranOnDialog = false;
-    std::thread other([&] { dispatcher.Send([&] { ranOnDialog = dispatcher.OnDialogThread(); }); });
+    std::thread other(
+        [&] { EXPECT_TRUE(dispatcher.Send([&] { ranOnDialog = dispatcher.OnDialogThread(); })); });
     while (dispatcher.RunFor(std::chrono::milliseconds(10)) == 0) {
     }
     other.join();
@@ -46,10 +47,10 @@ TEST(DialogThread, RunsTasksOnItsOwnThreadInOrder) {
         EXPECT_FALSE(dialog.OnDialogThread());
         for (int i = 0; i < 100; ++i)
             dialog.Post([&ran, i] { ran.push_back(i); });
-        dialog.Send([&] {
+        EXPECT_TRUE(dialog.Send([&] {
             onDialog = dialog.OnDialogThread();
-            dialog.Send([&] { ran.push_back(100); });  // inline: no deadlock
-        });
+            EXPECT_TRUE(dialog.Send([&] { ran.push_back(100); }));  // inline: no deadlock
+        }));
         dialog.Post([&ran] { ran.push_back(101); });
     }  // runs what is left before ending
     EXPECT_TRUE(onDialog);

@@ -1,5 +1,6 @@
 // The scalable desktop icons: what each icon shape becomes in SVG. The pictures as a whole are
-// compared with the PNG icons by the icons_svg_matches_png test (tests/tools/packaging/CMakeLists.txt).
+// compared with the PNG icons by the icons_svg_matches_png test
+// (tests/tools/packaging/CMakeLists.txt).
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,14 @@
 // takes that the storing process writes when the user presses OK. Both sides make them here,
 // from the same numbers.
 
-#include <cmath>
-#include <cstdint>
-#include <numbers>
-#include <string>
+#include <algorithm>
 #include <vector>
 
 #include "keysound/key_slots.h"
 #include "keysound/key_voice_analysers.h"
 #include "keysound/slot_state.h"
 #include "keysound/sound.h"
+#include "tests/keysound/analysis/signals.h"
 
 namespace store_crash {
 
@@ -23,12 +21,10 @@ inline constexpr std::size_t kTakeSamples = 44100;
 // A take of its own for each slot and generation (0: the earlier one, 1: the new one).
 inline keyvoice::Sound Take(int slot, int generation) {
     keyvoice::Sound sound(kFormat, kTakeSamples);
-    const double period = 20.0 + 7.0 * slot + 3.0 * generation;
-    const double amplitude = 3000.0 + 2500.0 * slot + 9000.0 * generation;
-    for (std::size_t i = 0; i < kTakeSamples; ++i) {
-        sound.Samples()[i] = static_cast<std::int16_t>(std::lround(
-            amplitude * std::sin(2 * std::numbers::pi * static_cast<double>(i) / period)));
-    }
+    const std::vector<std::int16_t> tone =
+        analysis_test::Tone(kTakeSamples, 20.0 + 7.0 * slot + 3.0 * generation,
+                            3000.0 + 2500.0 * slot + 9000.0 * generation);
+    std::copy(tone.begin(), tone.end(), sound.Samples().begin());
     return sound;
 }
 

@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -22,11 +21,11 @@
 #include "keysound/config_store.h"
 #include "platform/sqlite/sqlite_registry.h"
 #include "tests/platform/registry/temp_folder.h"
+#include "tests/support/child_process.h"
 
 namespace store_crash {
 namespace {
 
-using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 namespace platform = zav::platform;
 
@@ -41,44 +40,17 @@ std::string ReadText(const fs::path& path) {
 // limit, writes beyond it fail as on a full disk.
 pid_t StartZavtool(const std::vector<std::string>& args, const std::string& store,
                    const fs::path& errFile, std::optional<rlim_t> fileSizeLimit = std::nullopt) {
-    const pid_t pid = fork();
-    if (pid != 0)
-        return pid;
-    if (fileSizeLimit) {
-        const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+    return test_support::StartProgram(ZAVTOOL, args, [&] {
+        const rlimit limit{fileSizeLimit.value_or(0), fileSizeLimit.value_or(0)};
         signal(SIGXFSZ, SIG_IGN);
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            _exit(120);
-    }
-    std::FILE* err = std::freopen(errFile.c_str(), "w", stderr);
-    std::FILE* out = std::freopen("/dev/null", "w", stdout);
-    if (err == nullptr || out == nullptr || setenv("ZAV_REGISTRY", store.c_str(), 1) != 0)
-        _exit(121);
-    std::vector<char*> argv;
-    std::string program = ZAVTOOL;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(122);
+        return (!fileSizeLimit || setrlimit(RLIMIT_FSIZE, &limit) == 0) &&
+               std::freopen(errFile.c_str(), "w", stderr) != nullptr &&
+               std::freopen("/dev/null", "w", stdout) != nullptr &&
+               setenv("ZAV_REGISTRY", store.c_str(), 1) == 0;
+    });
 }
 
-// The child's exit status; -1 when it was killed or did not end within a minute (then it is
-// killed).
-int WaitBounded(pid_t pid) {
-    for (int waited = 0; waited < 6000; ++waited) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(10ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    ADD_FAILURE() << "zavtool did not end";
-    return -1;
-}
+using test_support::ExitCodeOf;
 
 std::vector<platform::NamedValue> ValuesIn(const std::string& storePath) {
     platform::SqliteRegistry store(storePath);
@@ -91,13 +63,8 @@ std::vector<platform::NamedValue> ValuesIn(const std::string& storePath) {
 }
 
 bool Same(const std::vector<platform::NamedValue>& a, const std::vector<platform::NamedValue>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || !(a[i].value == b[i].value))
-            return false;
-    }
-    return true;
+    return std::ranges::equal(
+        a, b, [](const auto& x, const auto& y) { return x.name == y.name && x.value == y.value; });
 }
 
 // A key of 1,000 values, and a .reg file of 3,000 changes to it: it replaces 500 values,
@@ -160,8 +127,8 @@ TEST(RegImportCrash, AKilledImportLeavesTheKeyWhollyEarlierOrWhollyImported) {
 
     // How long a whole import takes here, so that the kills fall across it; and its result.
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(WaitBounded(StartZavtool({"reg", "import", scene.RegPath()}, scene.StorePath(),
-                                       scene.ErrPath())),
+    ASSERT_EQ(ExitCodeOf(StartZavtool({"reg", "import", scene.RegPath()}, scene.StorePath(),
+                                      scene.ErrPath())),
               0)
         << ReadText(scene.ErrPath());
     const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -179,8 +146,7 @@ TEST(RegImportCrash, AKilledImportLeavesTheKeyWhollyEarlierOrWhollyImported) {
             StartZavtool({"reg", "import", scene.RegPath()}, scene.StorePath(), scene.ErrPath());
         ASSERT_GT(pid, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        test_support::KillChild(pid, SIGKILL);
 
         const std::vector<platform::NamedValue> found = ValuesIn(scene.StorePath());
         const bool isEarlier = Same(found, scene.Earlier());
@@ -198,8 +164,8 @@ TEST(RegImportCrash, AKilledImportLeavesTheKeyWhollyEarlierOrWhollyImported) {
 TEST(RegImportCrash, AnImportOnADiskThatFillsHalfWayChangesNothing) {
     TempFolder folder;
     const ImportScene scene(folder.Path(), 100000);
-    const int status = WaitBounded(StartZavtool({"reg", "import", scene.RegPath()},
-                                                scene.StorePath(), scene.ErrPath(), 256 << 10));
+    const int status = ExitCodeOf(StartZavtool({"reg", "import", scene.RegPath()},
+                                               scene.StorePath(), scene.ErrPath(), 256 << 10));
     EXPECT_EQ(status, 1);
     const std::string err = ReadText(scene.ErrPath());
     EXPECT_EQ(err.rfind("zavtool: cannot import " + scene.RegPath() + ": ", 0), 0u) << err;
@@ -207,8 +173,8 @@ TEST(RegImportCrash, AnImportOnADiskThatFillsHalfWayChangesNothing) {
     EXPECT_TRUE(Same(ValuesIn(scene.StorePath()), scene.Earlier()));
 
     // With room, the same import goes through whole.
-    ASSERT_EQ(WaitBounded(StartZavtool({"reg", "import", scene.RegPath()}, scene.StorePath(),
-                                       scene.ErrPath())),
+    ASSERT_EQ(ExitCodeOf(StartZavtool({"reg", "import", scene.RegPath()}, scene.StorePath(),
+                                      scene.ErrPath())),
               0)
         << ReadText(scene.ErrPath());
     EXPECT_EQ(ValuesIn(scene.StorePath()).size(), 100800u);
@@ -222,20 +188,19 @@ TEST(RegImportCrash, TwoProgramsSettingValuesAtOnceLoseNone) {
     const std::string store = (folder.Path() / "new" / "store.sqlite").string();
     pid_t drivers[2];
     for (int driver = 0; driver < 2; ++driver) {
-        drivers[driver] = fork();
-        ASSERT_GE(drivers[driver], 0);
-        if (drivers[driver] == 0) {
+        drivers[driver] = test_support::StartChild([&] {
             const fs::path err = folder.Path() / ("err" + std::to_string(driver));
             for (int i = 0; i < kSetsEach; ++i) {
                 const std::string name = "W" + std::to_string(driver) + "-" + std::to_string(i);
-                if (WaitBounded(StartZavtool({"reg", "set", name, "sz", name}, store, err)) != 0)
-                    _exit(1);
+                if (ExitCodeOf(StartZavtool({"reg", "set", name, "sz", name}, store, err)) != 0)
+                    return 1;
             }
-            _exit(0);
-        }
+            return 0;
+        });
+        ASSERT_GE(drivers[driver], 0);
     }
     for (int driver = 0; driver < 2; ++driver) {
-        EXPECT_EQ(WaitBounded(drivers[driver]), 0)
+        EXPECT_EQ(ExitCodeOf(drivers[driver]), 0)
             << ReadText(folder.Path() / ("err" + std::to_string(driver)));
     }
     const std::vector<platform::NamedValue> values = ValuesIn(store);

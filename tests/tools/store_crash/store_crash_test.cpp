@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
@@ -26,13 +24,11 @@
 #include "platform/sqlite/sqlite_registry.h"
 #include "platform/testing/recording_message_boxes.h"
 #include "tests/platform/registry/temp_folder.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace store_crash {
 namespace {
 
-using namespace std::chrono_literals;
 namespace platform = zav::platform;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -94,10 +90,7 @@ class Scene {
 };
 
 pid_t StartStoring(const std::string& store) {
-    const std::string child = STORE_CRASH_CHILD;
-    char* argv[] = {const_cast<char*>(child.c_str()), const_cast<char*>(store.c_str()), nullptr};
-    pid_t pid = -1;
-    return posix_spawn(&pid, child.c_str(), nullptr, nullptr, argv, environ) == 0 ? pid : -1;
+    return test_support::StartProgram(STORE_CRASH_CHILD, {store});
 }
 
 TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
@@ -114,14 +107,12 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
     // How long a whole store takes here (the quickest of three), so that the kills fall
     // across it.
     std::chrono::microseconds span = std::chrono::hours(1);
-    int status = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
         restore();
         const auto started = std::chrono::steady_clock::now();
         const pid_t whole = StartStoring(scene.StorePath());
         ASSERT_GT(whole, 0);
-        waitpid(whole, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ASSERT_EQ(test_support::ExitCodeOf(whole), 0);
         span = std::min(span, std::chrono::duration_cast<std::chrono::microseconds>(
                                   std::chrono::steady_clock::now() - started));
     }
@@ -138,8 +129,7 @@ TEST(StoreCrash, EveryKeyKeepsItsEarlierOrItsNewFileAndValue) {
         const pid_t pid = StartStoring(storePath);
         ASSERT_GT(pid, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+        test_support::KillChild(pid, SIGKILL);
 
         // A kill while a file was written leaves its temporary file beside it.
         const auto sysNames = [&] {

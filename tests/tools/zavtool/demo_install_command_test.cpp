@@ -16,17 +16,17 @@
 #include "platform/sqlite/sqlite_registry.h"
 #include "platform/testing/memory_file_system.h"
 #include "platform/testing/memory_registry.h"
-#include "tests/keysound/recording_store/key_sound_files.h"
 #include "tests/platform/registry/temp_folder.h"
+#include "tests/support/zav_values.h"
 #include "tests/tools/zavtool/zavtool_runner.h"
 
 namespace {
 
-using store_test::SetZavValue;
-using store_test::ZavValue;
 using zav::platform::FileStatus;
 using zav::platform::FileSystem;
 using zav::platform::RegistryStore;
+using zav::test::SetZavValue;
+using zav::test::ZavText;
 
 const char* const kRecordingValues[] = {"Key6Info", "Key7Info", "Key8Info", "Key9Info", "Key0Info"};
 
@@ -86,21 +86,15 @@ class RecordingFolders : public zavtool::FolderMaker {
 class DemoInstall : public testing::Test {
   protected:
     ZavtoolRun Install(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        zavtool::CommandContext context{args, out, err, registry, files};
-        ZavtoolRun run;
-        run.status = static_cast<int>(zavtool::InstallDemo(context, folders));
-        run.out = out.str();
-        run.err = err.str();
-        return run;
+        return CaptureRun([&](std::ostream& out, std::ostream& err) {
+            zavtool::CommandContext context{args, out, err, registry, files};
+            return zavtool::InstallDemo(context, folders);
+        });
     }
 
     static void ExpectOneProblem(const ZavtoolRun& run, std::string_view reason) {
-        EXPECT_EQ(run.status, 2);
+        ExpectOneErrorLine(run, 2, reason);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-        EXPECT_EQ(run.err.rfind("zavtool: ", 0), 0u) << run.err;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
     }
 
     zav::platform::sim::MemoryRegistry registry;
@@ -117,14 +111,12 @@ TEST_F(DemoInstall, InstallsOnceRefusesASecondTimeAndReplacesWithForceButKeepsRe
     EXPECT_EQ(first.err, "");
     EXPECT_EQ(std::count(first.out.begin(), first.out.end(), '\n'), 9) << first.out;
     EXPECT_EQ(folders.made, (std::vector<std::string>{"/games/zav/data/", "/games/zav/sys"}));
-    EXPECT_EQ(ZavValue(registry, "DataPath"), "/games/zav/data/");
-    EXPECT_EQ(ZavValue(registry, "ZavSysPath"), "/games/zav/sys");
-    zav::platform::RegistryKey key;
-    registry.OpenKey(keyvoice::kZavHive, keyvoice::kZavKeyPath, zav::platform::Access::Read, key);
+    EXPECT_EQ(ZavText(registry, "DataPath"), "/games/zav/data/");
+    EXPECT_EQ(ZavText(registry, "ZavSysPath"), "/games/zav/sys");
     for (const char* name : {"DataPath", "ZavSysPath"}) {
-        zav::platform::RegistryValue value;
-        key.Query(name, value);
-        EXPECT_EQ(value.type, zav::platform::ValueType::String) << name;
+        EXPECT_EQ(zav::test::ZavValue(registry, name).value().type,
+                  zav::platform::ValueType::String)
+            << name;
     }
     EXPECT_EQ(keyvoice::ConfigStore(registry).ReadConfigValue(keyvoice::ConfigItem::ZavSysPath),
               "/games/zav/sys");
@@ -142,11 +134,11 @@ TEST_F(DemoInstall, InstallsOnceRefusesASecondTimeAndReplacesWithForceButKeepsRe
     const ZavtoolRun forced = Install({"--force", "/games/zav", "--variant", "m"});
     ASSERT_EQ(forced.status, 0) << forced.err;
     ExpectRecorderStartsOn(registry, files, 1);
-    EXPECT_EQ(ZavValue(registry, "Key7Info"), "9,0,/games/zav/sys\\cfff7.wax");
+    EXPECT_EQ(ZavText(registry, "Key7Info"), "9,0,/games/zav/sys\\cfff7.wax");
     EXPECT_EQ(*files.Find("/games/zav/sys\\cfff7.wax"), (std::vector<std::uint8_t>{1, 2, 3}));
     for (const char* name : kRecordingValues) {
         if (std::string_view(name) != "Key7Info") {
-            EXPECT_FALSE(ZavValue(registry, name).has_value()) << name;
+            EXPECT_FALSE(ZavText(registry, name).has_value()) << name;
         }
     }
 }
@@ -176,7 +168,7 @@ TEST_P(DemoInstallRefusals, SayWhyAndWriteNothing) {
     EXPECT_TRUE(folders.made.empty());
     for (const char* name : {"DataPath", "ZavSysPath"}) {
         if (refusal.presetValue == nullptr || std::string_view(name) != refusal.presetValue) {
-            EXPECT_FALSE(ZavValue(registry, name).has_value()) << name;
+            EXPECT_FALSE(ZavText(registry, name).has_value()) << name;
         }
     }
 }
@@ -217,8 +209,8 @@ TEST_F(DemoInstall, StoresAbsoluteFoldersWhateverFormTheFolderIsGivenIn) {
         // --force, so that each run replaces the values of the one before.
         const ZavtoolRun run = Install({dir, "--force"});
         ASSERT_EQ(run.status, 0) << dir << ": " << run.err;
-        EXPECT_EQ(ZavValue(registry, "DataPath"), root + "/data/") << dir;
-        EXPECT_EQ(ZavValue(registry, "ZavSysPath"), root + "/sys") << dir;
+        EXPECT_EQ(ZavText(registry, "DataPath"), root + "/data/") << dir;
+        EXPECT_EQ(ZavText(registry, "ZavSysPath"), root + "/sys") << dir;
     }
 }
 
@@ -226,8 +218,8 @@ TEST_F(DemoInstall, AFailedWriteLeavesNoStoreValueAndNoNewFile) {
     files.FailWritesUnder("/z/sys");
     ExpectOneProblem(Install({"/z"}), "cannot write /z/sys/setup.zav");
     EXPECT_TRUE(files.Files().empty());
-    EXPECT_FALSE(ZavValue(registry, "DataPath").has_value());
-    EXPECT_FALSE(ZavValue(registry, "ZavSysPath").has_value());
+    EXPECT_FALSE(ZavText(registry, "DataPath").has_value());
+    EXPECT_FALSE(ZavText(registry, "ZavSysPath").has_value());
 
     // A store that takes no values: the complete set of files goes again too.
     files.StopFailing();
@@ -235,8 +227,8 @@ TEST_F(DemoInstall, AFailedWriteLeavesNoStoreValueAndNoNewFile) {
     ExpectOneProblem(Install({"/z"}), "store");
     EXPECT_TRUE(files.Files().empty());
     registry.AllowAllAccess();
-    EXPECT_FALSE(ZavValue(registry, "DataPath").has_value());
-    EXPECT_FALSE(ZavValue(registry, "ZavSysPath").has_value());
+    EXPECT_FALSE(ZavText(registry, "DataPath").has_value());
+    EXPECT_FALSE(ZavText(registry, "ZavSysPath").has_value());
 }
 
 TEST(DemoInstallOnDisk, MakesTheFoldersAndFilesTheRecorderStartsOn) {
@@ -250,8 +242,8 @@ TEST(DemoInstallOnDisk, MakesTheFoldersAndFilesTheRecorderStartsOn) {
     };
 
     ASSERT_EQ(run({"demo-install", dir}), 0);
-    EXPECT_EQ(ZavValue(registry, "DataPath"), dir + "/data/");
-    EXPECT_EQ(ZavValue(registry, "ZavSysPath"), dir + "/sys");
+    EXPECT_EQ(ZavText(registry, "DataPath"), dir + "/data/");
+    EXPECT_EQ(ZavText(registry, "ZavSysPath"), dir + "/sys");
     ExpectRecorderStartsOn(registry, files, 2);
     // Exactly the six sounds: no temporary file stayed behind.
     const auto entries = std::distance(std::filesystem::directory_iterator(dir + "/data"),

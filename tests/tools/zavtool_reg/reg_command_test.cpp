@@ -35,6 +35,10 @@ Bytes BytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
 
+RegistryValue Sz(std::string_view text) {
+    return {ValueType::String, BytesOf(text)};
+}
+
 struct RegRun {
     ExitStatus status;
     std::string out;
@@ -76,9 +80,8 @@ class RegCommand : public testing::Test {
         RegistryKey key;
         ASSERT_EQ(store_.CreateKey(Hive::LocalMachine, kKeyPath, Access::All, key),
                   RegResult::Success);
-        for (const NamedValue& v : values) {
+        for (const NamedValue& v : values)
             ASSERT_EQ(key.Set(v.name, v.value.type, v.value.data), RegResult::Success);
-        }
     }
 
     void PutFile(const std::string& name, std::string_view content) {
@@ -95,7 +98,7 @@ class RegCommand : public testing::Test {
     zav::platform::sim::MemoryFileSystem files_;
 };
 
-TEST_F(RegCommand, SetThenGetAndListEachType) {
+TEST_F(RegCommand, SetThenGetListAndDeleteEachType) {
     ASSERT_EQ(Reg({"set", "Key7Info", "sz", "7,1,C:\\APPS\\SYS\\cfff7.wax"}).status,
               ExitStatus::Success);
     ASSERT_EQ(Reg({"set", "MicEnv", "binary", "0a,1b", "2c3d"}).status, ExitStatus::Success);
@@ -112,21 +115,26 @@ TEST_F(RegCommand, SetThenGetAndListEachType) {
               "Count\tdword\t16\n");
 
     // Texts are stored as KeyVoice stores them: the characters, no terminating zero.
-    ExpectSameValues(ValuesIn(store_),
-                     {{"Key7Info", {ValueType::String, BytesOf("7,1,C:\\APPS\\SYS\\cfff7.wax")}},
-                      {"MicEnv", {ValueType::Binary, {0x0a, 0x1b, 0x2c, 0x3d}}},
-                      {"Count", {ValueType::Dword, {0x10, 0, 0, 0}}}});
+    ExpectSameValues(ValuesIn(store_), {{"Key7Info", Sz("7,1,C:\\APPS\\SYS\\cfff7.wax")},
+                                        {"MicEnv", {ValueType::Binary, {0x0a, 0x1b, 0x2c, 0x3d}}},
+                                        {"Count", {ValueType::Dword, {0x10, 0, 0, 0}}}});
+
+    EXPECT_EQ(Reg({"delete", "KEY7INFO"}).status, ExitStatus::Success);
+    ExpectSameValues(ValuesIn(store_), {{"MicEnv", {ValueType::Binary, {0x0a, 0x1b, 0x2c, 0x3d}}},
+                                        {"Count", {ValueType::Dword, {0x10, 0, 0, 0}}}});
 }
 
-TEST_F(RegCommand, DeleteRemovesTheValue) {
-    Seed({{"Key6Info", {ValueType::String, BytesOf("1,0,C:\\a.wax")}},
-          {"DataPath", {ValueType::String, BytesOf("D:\\")}}});
-    EXPECT_EQ(Reg({"delete", "KEY6INFO"}).status, ExitStatus::Success);
-    ExpectSameValues(ValuesIn(store_), {{"DataPath", {ValueType::String, BytesOf("D:\\")}}});
-}
+TEST_F(RegCommand, AMissingKeyIsReportedNotCreatedByReadingAndBadArgumentsChangeNothing) {
+    ExpectRefused(Reg({"list"}), "no such key: HKEY_LOCAL_MACHINE\\" + std::string(kKeyPath));
+    ExpectRefused(Reg({"get", "DataPath"}), "no such value: DataPath");
+    ExpectRefused(Reg({"export", "out.reg"}),
+                  "no such key: HKEY_LOCAL_MACHINE\\" + std::string(kKeyPath));
+    RegistryKey key;
+    EXPECT_EQ(store_.OpenKey(Hive::LocalMachine, kKeyPath, Access::Read, key),
+              RegResult::FileNotFound);
+    EXPECT_FALSE(files_.Exists("out.reg"));
 
-TEST_F(RegCommand, BadArgumentsAreRefusedWithOneLineAndChangeNothing) {
-    Seed({{"DataPath", {ValueType::String, BytesOf("D:\\")}}});
+    Seed({{"DataPath", Sz("D:\\")}});
     const std::vector<NamedValue> before = ValuesIn(store_);
     const std::string usage =
         "usage: zavtool reg list | get NAME | set NAME sz|binary|dword VALUE | delete NAME | "
@@ -155,19 +163,8 @@ TEST_F(RegCommand, BadArgumentsAreRefusedWithOneLineAndChangeNothing) {
     EXPECT_TRUE(files_.Files().empty());
 }
 
-TEST_F(RegCommand, AMissingKeyIsReportedNotCreatedByReading) {
-    ExpectRefused(Reg({"list"}), "no such key: HKEY_LOCAL_MACHINE\\" + std::string(kKeyPath));
-    ExpectRefused(Reg({"get", "DataPath"}), "no such value: DataPath");
-    ExpectRefused(Reg({"export", "out.reg"}),
-                  "no such key: HKEY_LOCAL_MACHINE\\" + std::string(kKeyPath));
-    RegistryKey key;
-    EXPECT_EQ(store_.OpenKey(Hive::LocalMachine, kKeyPath, Access::Read, key),
-              RegResult::FileNotFound);
-    EXPECT_FALSE(files_.Exists("out.reg"));
-}
-
 TEST_F(RegCommand, AFailingStoreGivesStatusOne) {
-    Seed({{"DataPath", {ValueType::String, BytesOf("D:\\")}}});
+    Seed({{"DataPath", Sz("D:\\")}});
     store_.SetBadDatabase(true);
     for (std::vector<std::string> args :
          {std::vector<std::string>{"list"}, {"get", "DataPath"}, {"set", "A", "sz", "b"}}) {
@@ -200,17 +197,17 @@ std::vector<NamedValue> EveryKindOfValue() {
     Bytes all(256);
     std::iota(all.begin(), all.end(), 0);
     std::vector<NamedValue> values = {
-        {"Key7Info", {ValueType::String, BytesOf("7,1,C:\\APPS\\SYS\\cfff7.wax")}},
-        {"DataPath", {ValueType::String, BytesOf(std::string_view("D:\\SOUND\\\0", 10))}},
-        {"", {ValueType::String, BytesOf("default")}},
-        {"@", {ValueType::String, BytesOf("a value named @")}},
+        {"Key7Info", Sz("7,1,C:\\APPS\\SYS\\cfff7.wax")},
+        {"DataPath", Sz(std::string_view("D:\\SOUND\\\0", 10))},
+        {"", Sz("default")},
+        {"@", Sz("a value named @")},
         {"Empty", {ValueType::String, {}}},
-        {"Quotes \"and\" \\slashes\\", {ValueType::String, BytesOf("\"x\" \\y\\")}},
-        {"Lines", {ValueType::String, BytesOf("one\r\ntwo\n")}},
-        {"Zeros", {ValueType::String, BytesOf(std::string_view("a\0\0b", 4))}},
-        {"Blanks", {ValueType::String, BytesOf("  padded\t ")}},
-        {"NotComment", {ValueType::String, BytesOf(";[x]=hex:00,\\")}},
-        {"Latin1 \xE9", {ValueType::String, BytesOf("\xE9t\xE9 \xFF\xFE")}},
+        {"Quotes \"and\" \\slashes\\", Sz("\"x\" \\y\\")},
+        {"Lines", Sz("one\r\ntwo\n")},
+        {"Zeros", Sz(std::string_view("a\0\0b", 4))},
+        {"Blanks", Sz("  padded\t ")},
+        {"NotComment", Sz(";[x]=hex:00,\\")},
+        {"Latin1 \xE9", Sz("\xE9t\xE9 \xFF\xFE")},
         {"MicEnv", {ValueType::Binary, all}},
         {"EmptyBinary", {ValueType::Binary, {}}},
         {"Dword", {ValueType::Dword, {0xd4, 0xc3, 0xb2, 0xa1}}},
@@ -238,8 +235,7 @@ TEST_F(RegCommand, ExportThenImportIntoAnEmptyStoreGivesBackEveryByte) {
 }
 
 TEST_F(RegCommand, ImportTakesOnlyOurKeyAndSaysWhatItSkipped) {
-    Seed({{"Key6Info", {ValueType::String, BytesOf("old")}},
-          {"Kept", {ValueType::String, BytesOf("kept")}}});
+    Seed({{"Key6Info", Sz("old")}, {"Kept", Sz("kept")}});
     PutFile("in.reg",
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\TAMBORI\\ZAV  - Blue Hollow -\\2.0]\r\n"
@@ -257,12 +253,11 @@ TEST_F(RegCommand, ImportTakesOnlyOurKeyAndSaysWhatItSkipped) {
               "skipped [HKEY_LOCAL_MACHINE\\Software\\TAMBORI\\ZAV  - Blue Hollow -\\2.0\\Sub] "
               "(1 values)\n"
               "imported 1 values, deleted 1\n");
-    ExpectSameValues(ValuesIn(store_), {{"Kept", {ValueType::String, BytesOf("kept")}},
-                                        {"DataPath", {ValueType::String, BytesOf("D:\\SOUND\\")}}});
+    ExpectSameValues(ValuesIn(store_), {{"Kept", Sz("kept")}, {"DataPath", Sz("D:\\SOUND\\")}});
 }
 
 TEST_F(RegCommand, ABadImportFileWritesNothing) {
-    Seed({{"DataPath", {ValueType::String, BytesOf("D:\\")}}});
+    Seed({{"DataPath", Sz("D:\\")}});
     const std::vector<NamedValue> before = ValuesIn(store_);
     const std::string good = "REGEDIT4\r\n\r\n" + std::string(kSection) + "\r\n\"A\"=\"1\"\r\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -296,9 +291,7 @@ TEST_F(RegCommand, AStoreFailingAnywhereInAnImportLeavesTheKeyAsItWas) {
     PutFile("in.reg", "REGEDIT4\r\n" + std::string(kSection) +
                           "\r\n\"A\"=\"new a\"\r\n\"B\"=-\r\n\"b\"=\"respelled b\"\r\n"
                           "\"C\"=\"new c\"\r\n\"D\"=\"new d\"\r\n");
-    Seed({{"A", {ValueType::String, BytesOf("old a")}},
-          {"B", {ValueType::String, BytesOf("old b")}},
-          {"E", {ValueType::Binary, {0, 1, 2}}}});
+    Seed({{"A", Sz("old a")}, {"B", Sz("old b")}, {"E", {ValueType::Binary, {0, 1, 2}}}});
     const std::vector<NamedValue> before = ValuesIn(store_);
     for (int failing = 1; failing <= 5; ++failing) {
         SCOPED_TRACE("change " + std::to_string(failing) + " fails");
@@ -314,11 +307,11 @@ TEST_F(RegCommand, AStoreFailingAnywhereInAnImportLeavesTheKeyAsItWas) {
     const RegRun run = Reg({"import", "in.reg"});
     ASSERT_EQ(run.status, ExitStatus::Success) << run.err;
     EXPECT_EQ(run.out, "imported 4 values, deleted 1\n");
-    ExpectSameValues(ValuesIn(store_), {{"A", {ValueType::String, BytesOf("new a")}},
+    ExpectSameValues(ValuesIn(store_), {{"A", Sz("new a")},
                                         {"E", {ValueType::Binary, {0, 1, 2}}},
-                                        {"b", {ValueType::String, BytesOf("respelled b")}},
-                                        {"C", {ValueType::String, BytesOf("new c")}},
-                                        {"D", {ValueType::String, BytesOf("new d")}}});
+                                        {"b", Sz("respelled b")},
+                                        {"C", Sz("new c")},
+                                        {"D", Sz("new d")}});
 }
 
 // A key whose .reg file would be larger than reg import reads is not exported: the earlier
@@ -347,7 +340,7 @@ TEST_F(RegCommand, AnExportThatImportCouldNotReadBackIsRefused) {
 }
 
 TEST_F(RegCommand, ExportReportsAFileThatCannotBeWritten) {
-    Seed({{"DataPath", {ValueType::String, BytesOf("D:\\")}}});
+    Seed({{"DataPath", Sz("D:\\")}});
     files_.FailWritesUnder("full");
     const RegRun run = Reg({"export", "full/zav.reg"});
     EXPECT_EQ(run.status, ExitStatus::Usage);

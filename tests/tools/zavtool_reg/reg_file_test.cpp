@@ -19,6 +19,10 @@ Bytes BytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
 
+RegistryValue Sz(std::string_view text) {
+    return {ValueType::String, BytesOf(text)};
+}
+
 // The file's text as UTF-16LE with its byte order mark, as the Unicode editor writes it.
 // Only for texts of ASCII and two-byte UTF-8 characters, which is all the tests need.
 Bytes Utf16File(std::string_view utf8) {
@@ -55,12 +59,10 @@ TEST(ParseRegFile, ReadsEveryValueForm) {
          BytesOf("REGEDIT4\r\n\r\n" + k +
                  "\r\n\"ZavSysPath\"=\"C:\\\\APPS\\\\SYS\"\r\n"
                  "\"Say\"=\"a \\\"b\\\"\"\r\n"),
-         {{"ZavSysPath", false, {ValueType::String, BytesOf("C:\\APPS\\SYS")}},
-          {"Say", false, {ValueType::String, BytesOf("a \"b\"")}}}},
+         {{"ZavSysPath", false, Sz("C:\\APPS\\SYS")}, {"Say", false, Sz("a \"b\"")}}},
         {"default value, empty text, blanks around =, LF only",
          BytesOf("REGEDIT4\n" + k + "\n@=\"d\"\n\"Empty\" = \"\"\n"),
-         {{"", false, {ValueType::String, BytesOf("d")}},
-          {"Empty", false, {ValueType::String, {}}}}},
+         {{"", false, Sz("d")}, {"Empty", false, {ValueType::String, {}}}}},
         {"dwords",
          BytesOf("REGEDIT4\n" + k + "\n\"A\"=dword:0000002a\n\"B\"=DWORD:FFFFFFFF\n"),
          {{"A", false, {ValueType::Dword, {0x2a, 0, 0, 0}}},
@@ -79,17 +81,17 @@ TEST(ParseRegFile, ReadsEveryValueForm) {
          BytesOf("Windows Registry Editor Version 5.00\r\n\r\n" + k +
                  "\r\n\"S\"=hex(1):41,00,e9,00,00,00\r\n\"M\"=hex(7):61,00,00,00,00,00\r\n"
                  "\"B\"=hex:41,00\r\n"),
-         {{"S", false, {ValueType::String, BytesOf(std::string_view("A\xC3\xA9\0", 4))}},
+         {{"S", false, Sz(std::string_view("A\xC3\xA9\0", 4))},
           {"M", false, {ValueType::MultiString, BytesOf(std::string_view("a\0\0", 3))}},
           {"B", false, {ValueType::Binary, {0x41, 0}}}}},
         {"UTF-16LE file",
          Utf16File("Windows Registry Editor Version 5.00\r\n\r\n" + k +
                    "\r\n\"Caf\xC3\xA9\"=\"\xC3\xA9t\xC3\xA9\"\r\n"),
-         {{"Caf\xC3\xA9", false, {ValueType::String, BytesOf("\xC3\xA9t\xC3\xA9")}}}},
+         {{"Caf\xC3\xA9", false, Sz("\xC3\xA9t\xC3\xA9")}}},
         {"UTF-8 byte order mark, comments, deletion",
          BytesOf("\xEF\xBB\xBFREGEDIT4\n; a comment\n" + k +
                  "\n  ; another\n\"Gone\"=-\n\"Kept\"=\"a;b\"\n"),
-         {{"Gone", true, {}}, {"Kept", false, {ValueType::String, BytesOf("a;b")}}}},
+         {{"Gone", true, {}}, {"Kept", false, Sz("a;b")}}},
     };
     for (const ParseCase& c : cases) {
         std::string error;
@@ -175,9 +177,9 @@ TEST(ParseRegFile, NamesTheLineAndTheProblem) {
 
 TEST(FormatRegFile, WritesTheFormThatKeepsEachValuesBytes) {
     const std::vector<NamedValue> values = {
-        {"Key7Info", {ValueType::String, BytesOf("7,1,C:\\APPS\\SYS\\cfff7.wax")}},
-        {"DataPath", {ValueType::String, BytesOf(std::string_view("D:\\\0", 4))}},
-        {"Say \"x\"", {ValueType::String, BytesOf("a\"b")}},
+        {"Key7Info", Sz("7,1,C:\\APPS\\SYS\\cfff7.wax")},
+        {"DataPath", Sz(std::string_view("D:\\\0", 4))},
+        {"Say \"x\"", Sz("a\"b")},
         {"", {ValueType::String, {}}},
         {"N", {ValueType::Dword, {0x2a, 0, 0, 0x80}}},
         {"Short", {ValueType::Dword, {1, 2}}},
@@ -233,7 +235,7 @@ TEST(FormatRegFile, WrapsLongHexDataAsTheEditorDoes) {
 
 TEST(FormatRegFile, RefusesNamesNoLineCanHold) {
     for (std::string name : {std::string("a\nb"), std::string("a\rb"), std::string("a\0b", 3)}) {
-        const std::vector<NamedValue> values = {{name, {ValueType::String, BytesOf("x")}}};
+        const std::vector<NamedValue> values = {{name, Sz("x")}};
         std::string error;
         EXPECT_FALSE(FormatRegFile("HKEY_LOCAL_MACHINE\\K", values, error));
         EXPECT_NE(error.find("cannot hold"), std::string::npos) << error;

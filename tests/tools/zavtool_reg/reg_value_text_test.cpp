@@ -46,9 +46,8 @@ TEST(ParseDwordArgument, TakesDecimalOrHexWithinThirtyTwoBits) {
         {"0XFFFFFFFF", 0xFFFFFFFF},
         {"007", 7},
     };
-    for (const auto& [text, expected] : good) {
+    for (const auto& [text, expected] : good)
         EXPECT_EQ(ParseDwordArgument(text), std::optional<std::uint32_t>(expected)) << text;
-    }
     for (std::string text :
          {"", "-1", "4294967296", "99999999999", "0x", "0x123456789", "12a", "0xg", " 1", "+1"}) {
         EXPECT_FALSE(ParseDwordArgument(text)) << text;

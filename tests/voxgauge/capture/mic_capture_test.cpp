@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "tests/support/capture_test_support.h"
 #include "platform/sim/sim_sound_card.h"
 #include "platform/testing/manual_dispatcher.h"
 #include "platform/testing/memory_registry.h"
+#include "tests/support/capture_test_support.h"
 #include "voxgauge/capture_format.h"
 #include "voxgauge/mic_env_record.h"
 
@@ -22,6 +22,8 @@ using zav::platform::MmResult;
 using zav::platform::RegistryKey;
 using zav::platform::RegResult;
 using zav::platform::ValueType;
+using zav::platform::WaveCall;
+using zav::platform::WaveDirection;
 using zav::platform::WaveHeader;
 using zav::platform::WaveInCaps;
 using zav::platform::WaveInHandle;
@@ -29,9 +31,7 @@ using zav::platform::sim::DefaultSimInputCaps;
 using zav::platform::sim::ManualDispatcher;
 using zav::platform::sim::MemoryRegistry;
 using zav::platform::sim::SilentMic;
-using zav::platform::sim::SimCall;
 using zav::platform::sim::SimCardConfig;
-using zav::platform::sim::SimFailures;
 using zav::platform::sim::SimSoundCard;
 using zav::platform::sim::SineMic;
 
@@ -89,7 +89,7 @@ TEST(MicCaptureOpen, WithoutInputDeviceGives2AndNeverOpens) {
     Rig rig(config);
     CMicCapture& capture = rig.Make();
     EXPECT_EQ(static_cast<std::uint32_t>(capture.Open(kVoxGaugeFormatCode)), 2u);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Open), 0u);
     EXPECT_FALSE(capture.IsOpen());
     EXPECT_EQ(static_cast<std::uint32_t>(capture.Start()), 5u);
     EXPECT_EQ(static_cast<std::uint32_t>(capture.Stop()), 5u);
@@ -99,13 +99,14 @@ TEST(MicCaptureOpen, DevicesWhoseCapabilitiesFailDoNotCount) {
     SimCardConfig config;
     config.inputs = {DefaultSimInputCaps(), DefaultSimInputCaps()};
     Rig rig(config);
-    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0,
+    rig.card.FailCall(WaveDirection::In, WaveCall::GetDevCaps, MmResult::Error, 0,
                       zav::platform::sim::kEveryTime);
     CMicCapture& capture = rig.Make();
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::BadDeviceId);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Open), 0u);
 
-    rig.card.FailCall(SimCall::WaveInGetDevCaps, MmResult::Error, 0, 1);  // only device 0
+    rig.card.FailCall(WaveDirection::In, WaveCall::GetDevCaps, MmResult::Error, 0,
+                      1);  // only device 0
     EXPECT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
     ASSERT_FALSE(capture.Devices().empty());
     EXPECT_EQ(capture.Devices().front().deviceId, 1u);
@@ -144,7 +145,7 @@ TEST(MicCaptureOpen, RefusedFormatLeavesTheEngineClosed) {
     EXPECT_FALSE(capture.IsOpen());
     EXPECT_EQ(capture.Start(), MmResult::InvalHandle);
     capture.Close();
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInClose), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Close), 0u);
 }
 
 TEST(MicCaptureOpen, SecondOpenKeepsTheFirstDevice) {
@@ -235,8 +236,8 @@ TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
     EXPECT_EQ(rig.card.QueuedInputBuffers(), kMicBufferCount);
     // 600 s of 88200 bytes a second fill 4800 whole buffers of 11024 bytes.
     EXPECT_EQ(rig.messages, 4800u);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), kMicBufferCount + 4800);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::PrepareHeader), kMicBufferCount);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Queue), kMicBufferCount + 4800);
     EXPECT_EQ(capture.GetLevel(), 12u);
 
     rig.card.SetMicSignal(SilentMic());
@@ -249,7 +250,7 @@ TEST(MicCaptureScenario, TenMinutesKeepAllSixteenBuffersCirculating) {
     capture.Close();
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInClose), 1u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Close), 1u);
     EXPECT_EQ(rig.card.ViolationCount(), 0u);
 }
 
@@ -282,7 +283,7 @@ TEST(MicCaptureScenario, StartAfterStopOnlyRestartsTheDevice) {
     ASSERT_EQ(capture.Start(), MmResult::NoError);
     rig.Run(1000);
     EXPECT_GE(rig.messages, afterStop + kBuffersPerSecond - 1);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), kMicBufferCount);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::PrepareHeader), kMicBufferCount);
     EXPECT_EQ(rig.card.InputOverrunFrames(), 0u);
 }
 
@@ -297,7 +298,7 @@ TEST(MicCaptureScenario, EightBitCaptureCirculatesWithoutMetering) {
 }
 
 struct QueueFailureCase {
-    SimCall call;
+    WaveCall call;  // on wave input
     std::uint32_t failingBuffer;
 };
 
@@ -308,33 +309,33 @@ TEST_P(MicCaptureQueueFailureTest, TakesBackEveryQueuedBufferAndDoesNotStart) {
     Rig rig(LoudCard());
     CMicCapture& capture = rig.Make();
     ASSERT_EQ(capture.Open(kVoxGaugeFormatCode), MmResult::NoError);
-    rig.card.FailCall(c.call, MmResult::NoMem, c.failingBuffer);
+    rig.card.FailCall(WaveDirection::In, c.call, MmResult::NoMem, c.failingBuffer);
 
     EXPECT_EQ(capture.Start(), MmResult::NoMem);
     EXPECT_FALSE(capture.Prepared());
     EXPECT_EQ(rig.card.QueuedInputBuffers(), 0u);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInStart), 0u);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInReset), 1u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Start), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Reset), 1u);
     const std::uint32_t prepared =
-        c.call == SimCall::WaveInAddBuffer ? c.failingBuffer + 1 : c.failingBuffer;
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), prepared);
+        c.call == WaveCall::Queue ? c.failingBuffer + 1 : c.failingBuffer;
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::UnprepareHeader), prepared);
 
     // The reset's notices arrive for buffers that are no longer ours: nothing is posted.
     rig.Run(500);
     EXPECT_EQ(rig.messages, 0u);
     EXPECT_EQ(capture.Start(), MmResult::NoMem);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInPrepareHeader), c.failingBuffer + 1);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::PrepareHeader), c.failingBuffer + 1);
     capture.Close();
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buffers, MicCaptureQueueFailureTest,
-                         testing::Values(QueueFailureCase{SimCall::WaveInAddBuffer, 0},
-                                         QueueFailureCase{SimCall::WaveInAddBuffer, 7},
-                                         QueueFailureCase{SimCall::WaveInAddBuffer, 15},
-                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 0},
-                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 1},
-                                         QueueFailureCase{SimCall::WaveInPrepareHeader, 15}));
+                         testing::Values(QueueFailureCase{WaveCall::Queue, 0},
+                                         QueueFailureCase{WaveCall::Queue, 7},
+                                         QueueFailureCase{WaveCall::Queue, 15},
+                                         QueueFailureCase{WaveCall::PrepareHeader, 0},
+                                         QueueFailureCase{WaveCall::PrepareHeader, 1},
+                                         QueueFailureCase{WaveCall::PrepareHeader, 15}));
 
 TEST(MicCaptureStaleMessages, MessagesHandledAfterCloseAreDropped) {
     Rig rig(LoudCard());
@@ -349,18 +350,18 @@ TEST(MicCaptureStaleMessages, MessagesHandledAfterCloseAreDropped) {
     rig.dispatcher.RunPending();
     ASSERT_EQ(held.size(), kMicBufferCount);
 
-    const std::uint32_t added = rig.card.CallCount(SimCall::WaveInAddBuffer);
+    const std::uint32_t added = rig.card.CallCount(WaveDirection::In, WaveCall::Queue);
     for (const MicBufferMessage& message : held)
         EXPECT_EQ(capture.OnBufferReturned(message), 0);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), added);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Queue), added);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::UnprepareHeader), 0u);
 
     // Nor does a new device take them for its own.
     rig.OpenAndStart();
     for (const MicBufferMessage& message : held)
         capture.OnBufferReturned(message);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInAddBuffer), added + kMicBufferCount);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInUnprepareHeader), 0u);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Queue), added + kMicBufferCount);
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::UnprepareHeader), 0u);
 }
 
 TEST(MicCaptureStaleMessages, MessagesQueuedWhenTheEngineGoesAwayAreDropped) {
@@ -380,7 +381,7 @@ TEST(MicCaptureClose, FailedCloseKeepsTheDeviceForALaterClose) {
     CMicCapture& capture = rig.Make();
     rig.OpenAndStart();
     rig.Run(500);
-    rig.card.FailCall(SimCall::WaveInClose, MmResult::Error);
+    rig.card.FailCall(WaveDirection::In, WaveCall::Close, MmResult::Error);
     capture.Close();
     EXPECT_TRUE(capture.IsOpen());
     EXPECT_EQ(rig.card.OpenInputCount(), 1u);
@@ -398,7 +399,8 @@ TEST(MicCaptureClose, AnEngineGoneWhileItsDeviceWouldNotCloseLeavesTheDeviceVali
         rig.Make();
         rig.OpenAndStart();
         rig.Run(300);
-        rig.card.FailCall(SimCall::WaveInClose, MmResult::Error, 0, zav::platform::sim::kEveryTime);
+        rig.card.FailCall(WaveDirection::In, WaveCall::Close, MmResult::Error, 0,
+                          zav::platform::sim::kEveryTime);
         rig.capture.reset();  // the dialog goes; Close fails again in the destructor
         // The device goes on filling the buffers it holds, and its callbacks reach no engine.
         // Under AddressSanitizer a freed buffer or engine would show here.

@@ -9,11 +9,11 @@
 #include <optional>
 #include <vector>
 
-#include "tests/support/capture_test_support.h"
 #include "platform/sim/sim_sound_card.h"
 #include "platform/testing/dialog_thread.h"
 #include "platform/testing/manual_dispatcher.h"
 #include "platform/testing/memory_registry.h"
+#include "tests/support/capture_test_support.h"
 #include "voxgauge/capture_format.h"
 #include "voxgauge/mic_capture.h"
 
@@ -98,12 +98,12 @@ TEST(MicCaptureThreaded, EngineLivesOnItsOwnDialogThread) {
     {
         DialogThread dialog;
         std::optional<CMicCapture> capture;
-        dialog.Send([&] {
+        EXPECT_TRUE(dialog.Send([&] {
             capture.emplace(card.WaveIn(), registry, MicNotifyWindow{&dialog, {}});
             ASSERT_EQ(capture->Open(kVoxGaugeFormatCode), MmResult::NoError);
             capture->ResetMicMap();
             capture->Start();
-        });
+        }));
         // Any thread may read the level.
         std::uint32_t level = 0;
         for (int tick = 0; tick < 20 && level != 12; ++tick) {
@@ -111,7 +111,7 @@ TEST(MicCaptureThreaded, EngineLivesOnItsOwnDialogThread) {
             level = capture->GetLevel();
         }
         EXPECT_EQ(level, 12u);
-        dialog.Send([&] { capture.reset(); });
+        EXPECT_TRUE(dialog.Send([&] { capture.reset(); }));
     }
     card.StopThreads();
     EXPECT_EQ(card.OpenInputCount(), 0u);

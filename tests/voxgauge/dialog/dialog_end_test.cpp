@@ -4,26 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "dialog_rig.h"
-#include "platform/bytes/little_endian.h"
+#include "tests/support/snapshot_oracle.h"
 #include "voxgauge/resources.h"
 #include "voxgauge/vox_gauge_app.h"
 
 namespace voxgauge_test {
 namespace {
 
-struct StoredRecord {
-    std::uint32_t channels, items, controlId, value, link;
-};
-
-std::vector<StoredRecord> Records(const platform::Bytes& bytes) {
-    std::vector<StoredRecord> records;
-    for (std::size_t at = 0; at + 20 <= bytes.size(); at += 20) {
-        records.push_back({platform::ReadLe32(bytes, at), platform::ReadLe32(bytes, at + 4),
-                           platform::ReadLe32(bytes, at + 8), platform::ReadLe32(bytes, at + 12),
-                           platform::ReadLe32(bytes, at + 16)});
-    }
-    return records;
-}
+using zav::platform::WaveCall;
+using zav::platform::WaveDirection;
 
 void ExpectEverythingReleased(Rig& rig) {
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
@@ -33,28 +22,29 @@ void ExpectEverythingReleased(Rig& rig) {
     EXPECT_EQ(rig.window.Timers().RunningCount(), 0u);
 }
 
-TEST(DialogEnd, OkStoresTheSnapshotWithTheVolumeTheUserSet) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
-    rig.Run(300);
+TEST(DialogEnd, OkOrEnterStoresTheSnapshotWithTheVolumeTheUserSet) {
+    for (const bool useEnter : {false, true}) {
+        SCOPED_TRACE(useEnter ? "Enter" : "OK");
+        Rig rig;
+        ASSERT_TRUE(rig.window.Open());
+        rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
+        rig.Run(300);
 
-    ASSERT_TRUE(rig.window.Click(platform::kIdOk));
+        ASSERT_TRUE(useEnter ? rig.window.PressEnter() : rig.window.Click(platform::kIdOk));
 
-    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
-    const std::optional<platform::RegistryValue> micEnv = rig.StoredMicEnv();
-    ASSERT_TRUE(micEnv.has_value());
-    EXPECT_EQ(micEnv->type, platform::ValueType::Binary);
-    ASSERT_EQ(micEnv->data.size(), 3u * 20u);
-    // In destination order: the speakers' microphone, then the recording side's (mute, volume).
-    const std::vector<StoredRecord> records = Records(micEnv->data);
-    EXPECT_EQ(records[0].controlId, kMonitorVolumeControl);
-    EXPECT_EQ(records[1].controlId, kMicMuteControl);
-    EXPECT_EQ(records[2].controlId, kMicVolumeControl);
-    EXPECT_EQ(records[2].value, 30000u);
-    for (const StoredRecord& record : records)
-        EXPECT_EQ(record.link, 0u);
-    ExpectEverythingReleased(rig);
+        EXPECT_EQ(rig.window.Result(), platform::kIdOk);
+        const std::optional<platform::RegistryValue> micEnv = rig.StoredMicEnv();
+        ASSERT_TRUE(micEnv.has_value());
+        EXPECT_EQ(micEnv->type, platform::ValueType::Binary);
+        // In destination order: the speakers' microphone, then the recording side's (mute,
+        // volume), each one uniform value.
+        EXPECT_EQ(micEnv->data, zav::test::StoredBytes({
+                                    {1, 0, kSpeakersMicLine, kMonitorVolumeControl, 1, 1, {1000}},
+                                    {2, 0, kRecordingMicLine, kMicMuteControl, 1, 1, {0}},
+                                    {2, 0, kRecordingMicLine, kMicVolumeControl, 1, 1, {30000}},
+                                }));
+        ExpectEverythingReleased(rig);
+    }
 }
 
 // The store refuses the snapshot: the user is told, with the store's reason, and the dialog
@@ -95,16 +85,6 @@ TEST(DialogEnd, OkOnAStoreThatRefusesTheSnapshotSaysSoAndStillCloses) {
     }
 }
 
-TEST(DialogEnd, EnterPressesOk) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-
-    ASSERT_TRUE(rig.window.PressEnter());
-
-    EXPECT_EQ(rig.window.Result(), platform::kIdOk);
-    EXPECT_TRUE(rig.StoredMicEnv().has_value());
-}
-
 TEST(DialogEnd, EscapeAndCloseEndWithoutASnapshot) {
     for (const bool useClose : {false, true}) {
         SCOPED_TRACE(useClose ? "close box" : "Esc");
@@ -126,37 +106,33 @@ TEST(DialogEnd, EscapeAndCloseEndWithoutASnapshot) {
     }
 }
 
-TEST(DialogEnd, DestroyAfterOkFindsEverythingReleasedAlready) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-    rig.Run(500);
-    rig.window.Click(platform::kIdOk);
-    const std::uint32_t closes = rig.card.CallCount(sim::SimCall::WaveInClose);
-
-    rig.window.Destroy();
-    rig.Run(500);  // buffers returned by the reset arrive after the engine closed
-
-    EXPECT_EQ(rig.card.CallCount(sim::SimCall::WaveInClose), closes);
-    EXPECT_EQ(rig.card.ViolationCount(), 0u);
-    ExpectEverythingReleased(rig);
-}
-
-TEST(DialogEnd, NoTickReachesTheGaugeAfterOk) {
+TEST(DialogEnd, AfterOkNoTickReachesTheGaugeAndDestroyFindsEverythingReleasedAlready) {
     sim::SimCardConfig config;
     config.mic = SteadyVoice();
     Rig rig(config);
     ASSERT_TRUE(rig.window.Open());
+    rig.Run(500);
     rig.window.Click(platform::kIdOk);
+    const std::uint32_t closes = rig.card.CallCount(WaveDirection::In, WaveCall::Close);
     const std::size_t sets = rig.Gauge().valueSets.size();
-
     rig.Run(1000);
-
     EXPECT_EQ(rig.Gauge().valueSets.size(), sets);
+
+    rig.window.Destroy();
+    rig.Run(500);  // buffers returned by the reset arrive after the engine closed
+
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Close), closes);
+    EXPECT_EQ(rig.card.ViolationCount(), 0u);
+    ExpectEverythingReleased(rig);
 }
 
-TEST(WindowMenu, TheAboutItemOpensTheAboutBox) {
+TEST(WindowMenu, TheAboutItemOpensTheAboutBoxAndOtherCommandsAreLeftToTheWindow) {
     Rig rig;
     ASSERT_TRUE(rig.window.Open());
+    constexpr std::uint32_t kSysCommandMove = 0xF010;
+    EXPECT_FALSE(rig.dialog.OnSysCommand(kSysCommandMove));
+    EXPECT_FALSE(rig.dialog.OnSysCommand(0x0020));
+    EXPECT_TRUE(rig.runner.Runs().empty());
 
     // The low four bits of a window command belong to the host and are ignored.
     for (const std::uint32_t command : {voxgauge::kIdmAboutBox, voxgauge::kIdmAboutBox | 0x3}) {
@@ -172,16 +148,6 @@ TEST(WindowMenu, TheAboutItemOpensTheAboutBox) {
     EXPECT_FALSE(rig.window.Ended());
 }
 
-TEST(WindowMenu, OtherCommandsAreLeftToTheWindow) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-    constexpr std::uint32_t kSysCommandMove = 0xF010;
-
-    EXPECT_FALSE(rig.dialog.OnSysCommand(kSysCommandMove));
-    EXPECT_FALSE(rig.dialog.OnSysCommand(0x0020));
-    EXPECT_TRUE(rig.runner.Runs().empty());
-}
-
 TEST(Application, RunsTheDialogToItsEndAndAnswersFalse) {
     sim::SimCardConfig config;
     config.mic = SteadyVoice();
@@ -189,11 +155,7 @@ TEST(Application, RunsTheDialogToItsEndAndAnswersFalse) {
     voxgauge::CVoxGaugeApp app({rig.card, rig.mixer, rig.store, rig.dispatcher, rig.runner});
     int gaugeSeen = -1;
     rig.runner.SetScript(voxgauge::kIddMicSetup, [&](sim::FakeDialog& window) {
-        for (int step = 0; step < 50; ++step) {
-            rig.card.AdvanceBy(10);
-            rig.dispatcher.RunPending();
-            window.Timers().Advance(10);
-        }
+        rig.Run(500, window);
         gaugeSeen = window.View().Control(voxgauge::kIdcLevelGauge).value;
         window.Click(platform::kIdOk);
     });

@@ -1,6 +1,7 @@
 #pragma once
-// The setup dialog with everything simulated: the sound card and the mixer on a clock the test
-// advances, the store in memory, a fake window, and a scripted user for the About box.
+// The setup dialog with everything simulated: the sound card, the dialog thread's queue and the
+// window's timers all moving with one manual clock the test advances, the mixer, the store in
+// memory, a fake window, and a scripted user for the About box.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@
 #include "platform/testing/fake_dialog_runner.h"
 #include "platform/testing/manual_dispatcher.h"
 #include "platform/testing/memory_registry.h"
+#include "platform/testing/sim_clock.h"
+#include "tests/support/mixer_test_cards.h"
+#include "tests/support/zav_values.h"
 #include "voxgauge/mic_env_record.h"
 #include "voxgauge/mic_setup_dlg.h"
 
@@ -33,42 +37,30 @@ inline constexpr std::uint32_t kMonitorVolumeControl = 12;
 inline constexpr std::uint32_t kSpeakersVolumeControl = 13;
 inline constexpr std::uint32_t kStartVolume = 40000;
 
-inline sim::SimControl MakeControl(std::uint32_t id, platform::ControlType type,
-                                   std::uint32_t value) {
-    sim::SimControl control;
-    control.id = id;
-    control.type = type;
-    control.flags = platform::kControlUniform;
-    control.maximum = type == platform::ControlType::Mute ? 1 : 65535;
-    control.values = {value};
-    return control;
-}
-
 // A card whose recording side has a microphone with a mute switch and a volume fader, and whose
 // speakers mix the microphone in as well. withVolume false leaves the fader out.
 inline sim::MixerTopology TestMixer(bool withVolume = true) {
     using platform::ComponentType;
-    using platform::ControlType;
     sim::SimLine recordingMic{kRecordingMicLine,
                               ComponentType::SrcMicrophone,
                               1,
                               "Microphone",
-                              {MakeControl(kMicMuteControl, ControlType::Mute, 0)}};
+                              {zav::test::MuteControl(kMicMuteControl, 0)}};
     if (withVolume) {
         recordingMic.controls.push_back(
-            MakeControl(kMicVolumeControl, ControlType::Volume, kStartVolume));
+            zav::test::VolumeControl(kMicVolumeControl, {kStartVolume}, platform::kControlUniform));
     }
     sim::SimDestination speakers{
         {kSpeakersLine,
          ComponentType::DstSpeakers,
          2,
          "Speakers",
-         {MakeControl(kSpeakersVolumeControl, ControlType::Volume, 50000)}},
+         {zav::test::VolumeControl(kSpeakersVolumeControl, {50000}, platform::kControlUniform)}},
         {{kSpeakersMicLine,
           ComponentType::SrcMicrophone,
           1,
           "Microphone",
-          {MakeControl(kMonitorVolumeControl, ControlType::Volume, 1000)}}}};
+          {zav::test::VolumeControl(kMonitorVolumeControl, {1000}, platform::kControlUniform)}}}};
     sim::SimDestination recording{{kRecordingLine, ComponentType::DstWaveIn, 2, "Recording", {}},
                                   {recordingMic}};
     sim::MixerTopology topology;
@@ -85,30 +77,31 @@ struct Rig {
     explicit Rig(sim::SimCardConfig config = {}, sim::MixerTopology topology = TestMixer())
         : card(std::move(config)), mixer(std::move(topology), dispatcher) {
         card.SetViolationHandler([](std::string_view message) { ADD_FAILURE() << message; });
+        clock.Attach(card);
+        clock.Attach(window.Timers());
+        clock.AttachDispatcher(dispatcher);
     }
 
-    // Lets ms of time pass in 10 ms steps: the card records and returns buffers, the dialog
-    // thread runs what was posted to it (returned buffers, mixer changes), the timers tick.
-    void Run(std::uint32_t ms) {
-        constexpr std::uint32_t kStep = 10;
-        for (std::uint32_t done = 0; done < ms; done += kStep) {
-            card.AdvanceBy(kStep);
-            dispatcher.RunPending();
-            window.Timers().Advance(kStep);
-        }
+    // Lets ms of time pass: the card records and returns buffers, the dialog thread runs what
+    // was posted to it (returned buffers, mixer changes), the timers tick. other: a window the
+    // test made itself, whose timers move too.
+    void Run(std::uint32_t ms) { clock.Advance(ms); }
+    void Run(std::uint32_t ms, sim::FakeDialog& other) {
+        clock.Attach(other.Timers());
+        clock.Advance(ms);
+        clock.Detach(other.Timers());
     }
 
     std::optional<platform::RegistryValue> StoredMicEnv() {
+        return zav::test::ZavValue(store, voxgauge::kMicEnvValueName);
+    }
+
+    void StoreBytes(std::string_view name, const std::vector<std::uint8_t>& bytes) {
         platform::RegistryKey key;
-        if (store.OpenKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath,
-                          platform::Access::Read, key) != platform::RegResult::Success) {
-            return std::nullopt;
-        }
-        platform::RegistryValue value;
-        if (key.Query(voxgauge::kMicEnvValueName, value) != platform::RegResult::Success) {
-            return std::nullopt;
-        }
-        return value;
+        ASSERT_EQ(store.CreateKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath,
+                                  platform::Access::All, key),
+                  platform::RegResult::Success);
+        ASSERT_EQ(key.Set(name, platform::ValueType::Binary, bytes), platform::RegResult::Success);
     }
 
     bool StoreHasKey() {
@@ -123,6 +116,7 @@ struct Rig {
         return mixer.ControlValues(0, kMicVolumeControl).value_or(std::vector<std::uint32_t>{0})[0];
     }
 
+    sim::SimClock clock;
     sim::ManualDispatcher dispatcher;
     sim::SimSoundCard card;
     sim::SimMixer mixer;

@@ -16,6 +16,8 @@ namespace {
 
 using platform::MmResult;
 using sim::SimCall;
+using zav::platform::WaveCall;
+using zav::platform::WaveDirection;
 
 constexpr std::uint32_t kExclamationOk = 0x30;
 
@@ -31,11 +33,21 @@ const std::string kMessage103 =
 
 struct FailedCheck {
     const char* name;
-    std::function<sim::SimCardConfig()> card;
+    bool inputs, outputs, fullDuplex;
     std::function<void(sim::SimSoundCard&)> faults;
     const std::string* text;
     std::string_view caption;
     std::uint32_t opensTried;  // calls of the wave-input open
+
+    sim::SimCardConfig Card() const {
+        sim::SimCardConfig config;
+        if (!inputs)
+            config.inputs.clear();
+        if (!outputs)
+            config.outputs.clear();
+        config.fullDuplex = fullDuplex;
+        return config;
+    }
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -43,44 +55,28 @@ void PrintTo(const FailedCheck& check, std::ostream* out) {
     *out << check.name;
 }
 
-sim::SimCardConfig NoCard() {
-    sim::SimCardConfig config;
-    config.inputs.clear();
-    config.outputs.clear();
-    return config;
-}
-
-sim::SimCardConfig PlaysOnly() {
-    sim::SimCardConfig config;
-    config.inputs.clear();
-    return config;
-}
-
-sim::SimCardConfig HalfDuplex() {
-    sim::SimCardConfig config;
-    config.fullDuplex = false;
-    return config;
-}
-
 void NoFaults(sim::SimSoundCard&) {}
 
 const FailedCheck kFailedChecks[] = {
-    {"NoSoundCard", NoCard, NoFaults, &kMessage102, "Microphone Test Error", 0},
-    {"OutputCannotBeShared", [] { return sim::SimCardConfig{}; },
+    {"NoSoundCard", false, false, true, NoFaults, &kMessage102, "Microphone Test Error", 0},
+    {"OutputCannotBeShared", true, true, true,
      [](sim::SimSoundCard& card) { card.FailCall(SimCall::SetCooperativeLevel, MmResult::Error); },
      &kMessage102, "Microphone Test Error", 0},
-    {"NoInputDevice", PlaysOnly, NoFaults, &kMessage103, "Microphone Check", 0},
-    {"CaptureRefusedWhileOutputHeld", HalfDuplex, NoFaults, &kMessage103, "Microphone Check", 1},
-    {"CaptureFormatRefused", [] { return sim::SimCardConfig{}; },
-     [](sim::SimSoundCard& card) { card.FailCall(SimCall::WaveInOpen, MmResult::WaveBadFormat); },
+    {"NoInputDevice", false, true, true, NoFaults, &kMessage103, "Microphone Check", 0},
+    {"CaptureRefusedWhileOutputHeld", true, true, false, NoFaults, &kMessage103, "Microphone Check",
+     1},
+    {"CaptureFormatRefused", true, true, true,
+     [](sim::SimSoundCard& card) {
+         card.FailCall(WaveDirection::In, WaveCall::Open, MmResult::WaveBadFormat);
+     },
      &kMessage103, "Microphone Check", 1},
 };
 
 class FailedStartUp : public testing::TestWithParam<FailedCheck> {};
 
-TEST_P(FailedStartUp, ShowsOneMessageAndStopsTheCreation) {
+TEST_P(FailedStartUp, ShowsOneMessageStopsTheCreationAndLeavesNothingHeldOrStored) {
     const FailedCheck& check = GetParam();
-    Rig rig(check.card());
+    Rig rig(check.Card());
     check.faults(rig.card);
 
     EXPECT_EQ(rig.window.Create(), -1);
@@ -90,17 +86,9 @@ TEST_P(FailedStartUp, ShowsOneMessageAndStopsTheCreation) {
     EXPECT_EQ(rig.boxes.shown[0].caption, check.caption);
     EXPECT_EQ(rig.boxes.shown[0].style.Bits(), kExclamationOk);
     EXPECT_EQ(rig.window.CurrentPhase(), sim::FakeDialog::Phase::Destroyed);
-    EXPECT_EQ(rig.card.CallCount(SimCall::WaveInOpen), check.opensTried);
-}
+    EXPECT_EQ(rig.card.CallCount(WaveDirection::In, WaveCall::Open), check.opensTried);
 
-TEST_P(FailedStartUp, LeavesNoDeviceHeldAndNothingStored) {
-    const FailedCheck& check = GetParam();
-    Rig rig(check.card());
-    check.faults(rig.card);
-
-    rig.window.Create();
     rig.Run(500);
-
     EXPECT_FALSE(rig.dialog.HoldsOutputDevice());
     EXPECT_EQ(rig.card.HoldCount(), 0u);
     EXPECT_EQ(rig.card.OpenInputCount(), 0u);
@@ -110,7 +98,7 @@ TEST_P(FailedStartUp, LeavesNoDeviceHeldAndNothingStored) {
 
 TEST_P(FailedStartUp, EndsTheProgramThroughTheApplication) {
     const FailedCheck& check = GetParam();
-    Rig rig(check.card());
+    Rig rig(check.Card());
     check.faults(rig.card);
     voxgauge::CVoxGaugeApp app({rig.card, rig.mixer, rig.store, rig.dispatcher, rig.runner});
 
@@ -128,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Checks, FailedStartUp, testing::ValuesIn(kFailedChecks)
                              return std::string(param.param.name);
                          });
 
-TEST(StartUp, OpensCaptureInStereo22kWhileTheOutputIsHeld) {
+TEST(StartUp, OpensCaptureInStereo22kWhileTheOutputIsHeldThenSetsUpMenuSliderAndTimer) {
     Rig rig;
 
     ASSERT_EQ(rig.window.Create(), 0);
@@ -142,12 +130,8 @@ TEST(StartUp, OpensCaptureInStereo22kWhileTheOutputIsHeld) {
     EXPECT_EQ(format.bitsPerSample, 16u);
     EXPECT_EQ(format.channels, 2u);
     EXPECT_EQ(rig.card.QueuedInputBuffers(), voxgauge::kMicBufferCount);
-}
 
-TEST(StartUp, InitialisationSetsUpMenuSliderAndTimer) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-
+    rig.window.Init();
     const auto& menu = rig.window.View().SystemMenuItems();
     ASSERT_EQ(menu.size(), 1u);
     EXPECT_EQ(menu[0].commandId, 16u);
@@ -174,7 +158,7 @@ TEST(StartUp, AFailedCaptureStartStillShowsTheDialogWithTheGaugeAtZero) {
     sim::SimCardConfig config;
     config.mic = SteadyVoice();
     Rig rig(config);
-    rig.card.FailCall(SimCall::WaveInStart, MmResult::Error);
+    rig.card.FailCall(WaveDirection::In, WaveCall::Start, MmResult::Error);
 
     ASSERT_TRUE(rig.window.Open());
     rig.Run(1000);
@@ -189,23 +173,12 @@ TEST(StartUp, StoredMicMapDoesNotReachTheMetering) {
     sim::SimCardConfig config;
     config.mic = SteadyVoice();
     Rig rig(config);
-    {
-        platform::RegistryKey key;
-        ASSERT_EQ(rig.store.CreateKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath,
-                                      platform::Access::All, key),
-                  platform::RegResult::Success);
-        std::vector<std::uint8_t> tiny(64, 0);
-        ASSERT_EQ(key.Set(voxgauge::kMicMapValueName, platform::ValueType::Binary, tiny),
-                  platform::RegResult::Success);
-    }
+    rig.StoreBytes(voxgauge::kMicMapValueName, std::vector<std::uint8_t>(64, 0));
+    // The capture engine reads the map when it is made: a dialog made after the map is stored.
     voxgauge::CMicSetupDlg dialog({rig.card, rig.mixer, rig.store, rig.dispatcher, rig.runner});
     sim::FakeDialog window(voxgauge::CMicSetupDlg::Template(), dialog);
     ASSERT_TRUE(window.Open());
-    for (int step = 0; step < 50; ++step) {
-        rig.card.AdvanceBy(10);
-        rig.dispatcher.RunPending();
-        window.Timers().Advance(10);
-    }
+    rig.Run(500, window);
     EXPECT_EQ(window.View().Control(voxgauge::kIdcLevelGauge).value, 11);
 }
 

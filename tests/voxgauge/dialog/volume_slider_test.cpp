@@ -10,11 +10,27 @@ namespace {
 using platform::ScrollCode;
 using sim::MixerCall;
 
-TEST(VolumeSlider, EveryNotificationWritesThePosition) {
+TEST(VolumeSlider, SliderAndMicrophoneVolumeFollowEachOtherUntilTheWindowIsGone) {
     Rig rig;
     ASSERT_TRUE(rig.window.Open());
-    const std::uint32_t writesBefore = rig.mixer.CallCount(MixerCall::SetControlDetails);
 
+    // A line change of the microphone reads the volume again.
+    const std::uint32_t readsAtStart = rig.mixer.CallCount(MixerCall::GetControlDetails);
+    rig.mixer.ChangeLine(0, kRecordingMicLine);
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), readsAtStart + 1);
+    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));
+
+    // A change made elsewhere moves the slider once its notification arrives.
+    ASSERT_EQ(rig.mixer.SetControlValues(0, kMicVolumeControl, {23456}),
+              platform::MixerResult::NoError);
+    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));
+    rig.dispatcher.RunPending();
+    EXPECT_EQ(rig.Slider().position, 23456);
+    EXPECT_EQ(rig.dialog.Mixer().Volume(), 23456u);
+
+    // Every notification of the slider writes its position.
+    const std::uint32_t writesBefore = rig.mixer.CallCount(MixerCall::SetControlDetails);
     const struct {
         int position;
         ScrollCode code;
@@ -36,64 +52,33 @@ TEST(VolumeSlider, EveryNotificationWritesThePosition) {
             << "code " << static_cast<int>(move.code);
         EXPECT_EQ(rig.mixer.CallCount(MixerCall::SetControlDetails), writesBefore + writes);
     }
-}
 
-TEST(VolumeSlider, TheMixersAnswerToADragLeavesTheThumbWhereItWas) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-
-    rig.window.MoveSlider(voxgauge::kIdcMicVolume, 12345);
-    rig.dispatcher.RunPending();  // the mixer's change notification for our own write
-
-    EXPECT_EQ(rig.Slider().position, 12345);
-    EXPECT_EQ(rig.MixerMicVolume(), 12345u);
-}
-
-TEST(VolumeSlider, AChangeMadeElsewhereMovesTheSlider) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-
-    ASSERT_EQ(rig.mixer.SetControlValues(0, kMicVolumeControl, {23456}),
-              platform::MixerResult::NoError);
-    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));  // not before it arrives
-    rig.dispatcher.RunPending();
-
-    EXPECT_EQ(rig.Slider().position, 23456);
-    EXPECT_EQ(rig.dialog.Mixer().Volume(), 23456u);
-}
-
-TEST(VolumeSlider, ANotificationForAnotherControlOrLineResetsTheSliderToTheLastVolume) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
+    // The mixer's answer to a drag leaves the thumb where it was.
     rig.window.MoveSlider(voxgauge::kIdcMicVolume, 30000);
     rig.dispatcher.RunPending();
-    const std::uint32_t readsBefore = rig.mixer.CallCount(MixerCall::GetControlDetails);
+    EXPECT_EQ(rig.Slider().position, 30000);
+    EXPECT_EQ(rig.MixerMicVolume(), 30000u);
 
-    // The thumb has wandered without a notification; the next one puts it back.
+    // The thumb has wandered without a notification; one for another control or line puts it
+    // back to the last volume without reading the volume again.
+    const std::uint32_t readsBefore = rig.mixer.CallCount(MixerCall::GetControlDetails);
     rig.window.View().UserMovesThumb(voxgauge::kIdcMicVolume, 100);
     rig.mixer.SetControlValues(0, kSpeakersVolumeControl, {1234});
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.Slider().position, 30000);
-
     rig.window.View().UserMovesThumb(voxgauge::kIdcMicVolume, 200);
     rig.mixer.ChangeLine(0, kSpeakersLine);
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.Slider().position, 30000);
-
-    // Neither notification was about the microphone, so the volume was not read again.
     EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), readsBefore);
-}
 
-TEST(VolumeSlider, ALineChangeOfTheMicrophoneReadsTheVolumeAgain) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-    const std::uint32_t readsBefore = rig.mixer.CallCount(MixerCall::GetControlDetails);
-
-    rig.mixer.ChangeLine(0, kRecordingMicLine);
+    // Notifications after the window is gone move nothing.
+    rig.window.PressEscape();
+    rig.window.Destroy();
+    const std::size_t setsBefore = rig.Slider().positionSets.size();
+    rig.mixer.SetControlValues(0, kMicVolumeControl, {777});
     rig.dispatcher.RunPending();
-
-    EXPECT_EQ(rig.mixer.CallCount(MixerCall::GetControlDetails), readsBefore + 1);
-    EXPECT_EQ(rig.Slider().position, static_cast<int>(kStartVolume));
+    EXPECT_EQ(rig.Slider().positionSets.size(), setsBefore);
 }
 
 TEST(VolumeSlider, WithoutAVolumeControlTheSliderRestsDisabledAtZero) {
@@ -132,13 +117,7 @@ TEST(VolumeSlider, AMixerThatGoesAwayKeepsTheEarlierSnapshotAndTheDialogRunning)
              .outputs = {sim::DefaultSimOutputCaps()},
              .fullDuplex = true,
              .mic = SteadyVoice()});
-    {
-        platform::RegistryKey key;
-        rig.store.CreateKey(platform::Hive::LocalMachine, voxgauge::kZavKeyPath,
-                            platform::Access::All, key);
-        key.Set(voxgauge::kMicEnvValueName, platform::ValueType::Binary,
-                std::vector<std::uint8_t>(20, 0x5A));
-    }
+    rig.StoreBytes(voxgauge::kMicEnvValueName, std::vector<std::uint8_t>(20, 0x5A));
     ASSERT_TRUE(rig.window.Open());
     rig.Run(300);
     rig.mixer.Disappear();
@@ -150,19 +129,6 @@ TEST(VolumeSlider, AMixerThatGoesAwayKeepsTheEarlierSnapshotAndTheDialogRunning)
     EXPECT_EQ(rig.window.Result(), platform::kIdOk);
     // Nothing could be read for a new snapshot: the earlier one stays.
     EXPECT_EQ(rig.StoredMicEnv()->data, std::vector<std::uint8_t>(20, 0x5A));
-}
-
-TEST(VolumeSlider, NotificationsAfterTheWindowIsGoneMoveNothing) {
-    Rig rig;
-    ASSERT_TRUE(rig.window.Open());
-    rig.window.PressEscape();
-    rig.window.Destroy();
-    const std::size_t setsBefore = rig.Slider().positionSets.size();
-
-    rig.mixer.SetControlValues(0, kMicVolumeControl, {777});
-    rig.dispatcher.RunPending();
-
-    EXPECT_EQ(rig.Slider().positionSets.size(), setsBefore);
 }
 
 }  // namespace

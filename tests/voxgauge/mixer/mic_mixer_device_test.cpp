@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 #include "tests/support/mixer_test_cards.h"
+#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 
 namespace zav::test {
 namespace {
@@ -62,6 +62,7 @@ TEST(MicMixerDevice, ANewDeviceReplacesTheOldOnlyWhenItOpens) {
         {"closing the old one fails", MixerCall::Close, 1, true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         MicMixerRig rig(TwoCards());
         // MixerNewDevice runs here on its own, outside MixerInit, so the engine keeps the old
         // handle even after the helper closed it; its own final close then meets a closed
@@ -75,12 +76,12 @@ TEST(MicMixerDevice, ANewDeviceReplacesTheOldOnlyWhenItOpens) {
         const MixerHandle result = rig.micMixer.MixerNewDevice(old, c.deviceId);
         rig.sim.ClearFailures();
         if (c.switched) {
-            EXPECT_NE(result, old) << c.what;
-            EXPECT_EQ(DeviceName(rig.sim, result), "Second Card") << c.what;
+            EXPECT_NE(result, old);
+            EXPECT_EQ(DeviceName(rig.sim, result), "Second Card");
         } else {
-            EXPECT_EQ(result, old) << c.what;
-            EXPECT_EQ(DeviceName(rig.sim, old), "Sim Card") << c.what;
-            EXPECT_EQ(rig.sim.OpenHandleCount(), 1u) << c.what;
+            EXPECT_EQ(result, old);
+            EXPECT_EQ(DeviceName(rig.sim, old), "Sim Card");
+            EXPECT_EQ(rig.sim.OpenHandleCount(), 1u);
         }
         if (result != old)
             rig.sim.Close(result);

@@ -7,9 +7,9 @@
 #include <map>
 #include <vector>
 
-#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 #include "tests/support/mixer_test_cards.h"
-#include "tests/voxgauge/mixer/snapshot_oracle.h"
+#include "tests/support/snapshot_oracle.h"
+#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 
 namespace zav::test {
 namespace {

@@ -10,18 +10,18 @@
 #include "platform/sim/mixer_sim.h"
 #include "platform/testing/manual_dispatcher.h"
 #include "platform/testing/memory_registry.h"
+#include "tests/support/zav_values.h"
 #include "voxgauge/mic_mixer.h"
 
 namespace zav::test {
 
 class FakeDialog : public platform::MixerNotificationSink {
   public:
-    void OnMixerChange(platform::MixerChange change, platform::MixerHandle mixer,
+    void OnMixerChange(platform::MixerChange, platform::MixerHandle mixer,
                        std::uint32_t id) override {
         received.push_back(id);
         if (micMixer != nullptr)
             micMixer->ChangeEnv(mixer, id);
-        (void)change;
     }
 
     voxgauge::CMicMixer* micMixer = nullptr;
@@ -47,16 +47,15 @@ struct MicMixerRig {
                platform::RegResult::Success;
     }
 
-    std::optional<platform::RegistryValue> StoredMicEnv() {
+    std::optional<platform::RegistryValue> StoredMicEnv() { return ZavValue(store, "MicEnv"); }
+
+    // An earlier value under the key, as another run left it.
+    void StoreEarlier(std::string_view name, const std::vector<std::uint8_t>& bytes) {
         platform::RegistryKey key;
-        if (store.OpenKey(platform::Hive::LocalMachine, kZavKey, platform::Access::Read, key) !=
-            platform::RegResult::Success) {
-            return std::nullopt;
-        }
-        platform::RegistryValue value;
-        if (key.Query("MicEnv", value) != platform::RegResult::Success)
-            return std::nullopt;
-        return value;
+        ASSERT_EQ(
+            store.CreateKey(platform::Hive::LocalMachine, kZavKey, platform::Access::All, key),
+            platform::RegResult::Success);
+        ASSERT_EQ(key.Set(name, platform::ValueType::Binary, bytes), platform::RegResult::Success);
     }
 
     // Written out here rather than taken from the code under test.

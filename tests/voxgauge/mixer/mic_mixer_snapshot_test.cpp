@@ -5,22 +5,32 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 #include "tests/support/mixer_test_cards.h"
-#include "tests/voxgauge/mixer/snapshot_oracle.h"
+#include "tests/support/snapshot_oracle.h"
+#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 
 namespace zav::test {
 namespace {
 
 using platform::Access;
-using platform::Hive;
-using platform::RegResult;
 using platform::ValueType;
 using platform::sim::MixerCall;
 using voxgauge::MicEnvSave;
 
-TEST(MicEnvSnapshot, TwoDestinationsAreStoredRecordByRecordWithZeroLinks) {
-    MicMixerRig rig(SnapshotCard());
+// Two destinations are stored record by record with zero links; controls too large or on a line
+// without channels are skipped and the rest kept.
+TEST(MicEnvSnapshot, ReadableControlsAreStoredRecordByRecordWithZeroLinks) {
+    auto topology = SnapshotCard();
+    auto& waveIn = topology.devices[0].destinations[0];
+    waveIn.line.controls.push_back({.id = 103,
+                                    .type = ControlType::Mux,
+                                    .flags = kControlUniform | kControlMultiple,
+                                    .items = 0x80000000u});
+    waveIn.sources.push_back({.id = 13,
+                              .type = ComponentType::SrcMicrophone,
+                              .channels = 0,
+                              .controls = {VolumeControl(131, {})}});
+    MicMixerRig rig(topology);
     rig.Initialise();
     ASSERT_FALSE(rig.KeyExists());
 
@@ -30,6 +40,12 @@ TEST(MicEnvSnapshot, TwoDestinationsAreStoredRecordByRecordWithZeroLinks) {
     EXPECT_EQ(stored->type, ValueType::Binary);
     ASSERT_EQ(stored->data.size(), 10u * 20u);
     EXPECT_EQ(stored->data, StoredBytes(SnapshotCardBlocks()));
+    for (const auto& call : rig.sim.CallLog()) {
+        if (call.call == MixerCall::GetControlDetails) {
+            EXPECT_NE(call.controlId, 103u);
+            EXPECT_NE(call.controlId, 131u);
+        }
+    }
 
     // The first record spelled out: 2 channels, 1 item, control 101, value 50000, link 0.
     const std::vector<std::uint8_t> first = {2, 0, 0,    0,    1, 0, 0, 0, 101, 0,
@@ -64,41 +80,20 @@ TEST(MicEnvSnapshot, AnEmptySnapshotWritesNothingAndCreatesNoKey) {
     EXPECT_FALSE(rig.KeyExists());
 }
 
-TEST(MicEnvSnapshot, AnEmptySnapshotLeavesAnEarlierValueAlone) {
+TEST(MicEnvSnapshot, AnEmptySnapshotLeavesAnEarlierValueAloneAndANewOneReplacesItWhole) {
     MicMixerRig rig(SnapshotCard());
     rig.Initialise();
-    {
-        platform::RegistryKey key;
-        ASSERT_EQ(rig.store.CreateKey(Hive::LocalMachine, MicMixerRig::kZavKey, Access::All, key),
-                  RegResult::Success);
-        const std::vector<std::uint8_t> earlier(40, 0xAB);
-        ASSERT_EQ(key.Set("MicEnv", ValueType::Binary, earlier), RegResult::Success);
-    }
+    rig.StoreEarlier("MicEnv", std::vector<std::uint8_t>(400, 0xAB));
+    rig.StoreEarlier("MicMap", {1, 2, 3});
     rig.sim.FailCall(MixerCall::GetControlDetails, platform::MixerResult::Error, 0,
                      zav::platform::sim::kEveryTime);  // every control is skipped
     EXPECT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::NothingToSave);
-    EXPECT_EQ(rig.StoredMicEnv()->data, std::vector<std::uint8_t>(40, 0xAB));
-}
+    EXPECT_EQ(rig.StoredMicEnv()->data, std::vector<std::uint8_t>(400, 0xAB));
 
-TEST(MicEnvSnapshot, ANewSnapshotReplacesTheWholeEarlierValueAndKeepsTheKeysOthers) {
-    MicMixerRig rig(SnapshotCard());
-    rig.Initialise();
-    {
-        platform::RegistryKey key;
-        ASSERT_EQ(rig.store.CreateKey(Hive::LocalMachine, MicMixerRig::kZavKey, Access::All, key),
-                  RegResult::Success);
-        ASSERT_EQ(key.Set("MicEnv", ValueType::Binary, std::vector<std::uint8_t>(400, 0xAB)),
-                  RegResult::Success);
-        ASSERT_EQ(key.SetString("MicMap", "1,2,3"), RegResult::Success);
-    }
+    rig.sim.ClearFailures();
     ASSERT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::Written);
     EXPECT_EQ(rig.StoredMicEnv()->data, StoredBytes(SnapshotCardBlocks()));
-
-    platform::RegistryKey key;
-    ASSERT_EQ(rig.store.OpenKey(Hive::LocalMachine, MicMixerRig::kZavKey, Access::Read, key),
-              RegResult::Success);
-    platform::RegistryValue map;
-    EXPECT_EQ(key.Query("MicMap", map), RegResult::Success);
+    EXPECT_EQ(ZavValue(rig.store, "MicMap")->data, (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST(MicEnvSnapshot, WithoutAnOpenMixerOrAUsableStoreNothingIsWritten) {
@@ -108,45 +103,18 @@ TEST(MicEnvSnapshot, WithoutAnOpenMixerOrAUsableStoreNothingIsWritten) {
         EXPECT_TRUE(rig.sim.CallLog().empty());
         EXPECT_FALSE(rig.KeyExists());
     }
-    {
+    for (const bool badDatabase : {false, true}) {
+        SCOPED_TRACE(badDatabase ? "bad database" : "read-only store");
         MicMixerRig rig(SnapshotCard());
         rig.Initialise();
-        rig.store.DenyAccess(Access::Write);
-        EXPECT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::KeyUnavailable);
-        rig.store.AllowAllAccess();
-        EXPECT_FALSE(rig.KeyExists());
-    }
-    {
-        MicMixerRig rig(SnapshotCard());
-        rig.Initialise();
-        rig.store.SetBadDatabase(true);
+        if (badDatabase)
+            rig.store.SetBadDatabase(true);
+        else
+            rig.store.DenyAccess(Access::Write);
         EXPECT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::KeyUnavailable);
         rig.store.SetBadDatabase(false);
+        rig.store.AllowAllAccess();
         EXPECT_FALSE(rig.KeyExists());
-    }
-}
-
-TEST(MicEnvSnapshot, ControlsTooLargeOrWithoutChannelsAreSkippedAndTheRestKept) {
-    auto topology = SnapshotCard();
-    auto& waveIn = topology.devices[0].destinations[0];
-    waveIn.line.controls.push_back({.id = 103,
-                                    .type = ControlType::Mux,
-                                    .flags = kControlUniform | kControlMultiple,
-                                    .items = 0x80000000u});
-    waveIn.sources.push_back({.id = 13,
-                              .type = ComponentType::SrcMicrophone,
-                              .channels = 0,
-                              .controls = {VolumeControl(131, {})}});
-    MicMixerRig rig(topology);
-    rig.Initialise();
-
-    ASSERT_EQ(rig.micMixer.SaveMicEnv(), MicEnvSave::Written);
-    EXPECT_EQ(rig.StoredMicEnv()->data, StoredBytes(SnapshotCardBlocks()));
-    for (const auto& call : rig.sim.CallLog()) {
-        if (call.call == MixerCall::GetControlDetails) {
-            EXPECT_NE(call.controlId, 103u);
-            EXPECT_NE(call.controlId, 131u);
-        }
     }
 }
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 #include "tests/support/mixer_test_cards.h"
+#include "tests/voxgauge/mixer/mic_mixer_rig.h"
 
 namespace zav::test {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 using platform::MixerResult;
 using platform::sim::MixerCall;
 
-TEST(MicMixerSearch, FindsTheRecordingMicrophonesVolumeBehindItsMuteSwitch) {
+TEST(MicMixerSearch, FindsTheRecordingMicrophonesVolumeAndKeepsItWhenASecondSearchFails) {
     MicMixerRig rig(RecordingCard());
     ASSERT_EQ(rig.micMixer.MixerInit(&rig.dialog), 1);
     ASSERT_EQ(rig.micMixer.GetMicConf(), 1);
@@ -25,6 +25,11 @@ TEST(MicMixerSearch, FindsTheRecordingMicrophonesVolumeBehindItsMuteSwitch) {
 
     rig.micMixer.ChangeEnv(rig.micMixer.Handle(), rig.micMixer.ControlId());
     EXPECT_EQ(rig.micMixer.Volume(), 30000u);
+
+    rig.sim.FailCall(MixerCall::GetDevCaps, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
+    EXPECT_EQ(rig.micMixer.GetMicConf(), 0);
+    EXPECT_TRUE(rig.micMixer.HasVolumeControl());
+    EXPECT_EQ(rig.micMixer.ControlId(), kMicVolume);
 }
 
 TEST(MicMixerSearch, WithoutARecordingMicrophoneNothingIsEverReadOrWritten) {
@@ -69,22 +74,14 @@ TEST(MicMixerSearch, ControlsThatCannotBeAddressedCountAsNoControl) {
          {.id = 7, .flags = kControlMultiple, .items = 0x80000000u}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         MicMixerRig rig(MicCard(c.micChannels, {c.volume}));
         rig.micMixer.MixerInit(&rig.dialog);
-        EXPECT_EQ(rig.micMixer.GetMicConf(), 0) << c.what;
+        EXPECT_EQ(rig.micMixer.GetMicConf(), 0);
         rig.micMixer.ChangeEnv(123u);
-        EXPECT_EQ(rig.sim.CallCount(MixerCall::GetControlDetails), 0u) << c.what;
-        EXPECT_EQ(rig.sim.CallCount(MixerCall::SetControlDetails), 0u) << c.what;
+        EXPECT_EQ(rig.sim.CallCount(MixerCall::GetControlDetails), 0u);
+        EXPECT_EQ(rig.sim.CallCount(MixerCall::SetControlDetails), 0u);
     }
-}
-
-TEST(MicMixerSearch, AFailedSecondSearchKeepsTheControlFoundBefore) {
-    MicMixerRig rig(RecordingCard());
-    rig.Initialise();
-    rig.sim.FailCall(MixerCall::GetDevCaps, MixerResult::Error, 0, zav::platform::sim::kEveryTime);
-    EXPECT_EQ(rig.micMixer.GetMicConf(), 0);
-    EXPECT_TRUE(rig.micMixer.HasVolumeControl());
-    EXPECT_EQ(rig.micMixer.ControlId(), kMicVolume);
 }
 
 // Uniform and non-uniform volume controls: the channel count kept differs, reads and writes
@@ -105,21 +102,22 @@ TEST(MicMixerVolume, ReadsAndWritesUseOneChannelWhateverTheControlsShape) {
         {"non-uniform mono", 1, VolumeControl(7, {3000}), 1, 1, 3000, {777}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         MicMixerRig rig(MicCard(c.micChannels, {MuteControl(6, 0), c.volume}));
         rig.Initialise();
-        EXPECT_EQ(rig.micMixer.ControlId(), 7u) << c.what;
-        EXPECT_EQ(rig.micMixer.Channels(), c.expectedChannels) << c.what;
-        EXPECT_EQ(rig.micMixer.Items(), c.expectedItems) << c.what;
-        EXPECT_EQ(rig.micMixer.Volume(), c.expectedVolume) << c.what;
+        EXPECT_EQ(rig.micMixer.ControlId(), 7u);
+        EXPECT_EQ(rig.micMixer.Channels(), c.expectedChannels);
+        EXPECT_EQ(rig.micMixer.Items(), c.expectedItems);
+        EXPECT_EQ(rig.micMixer.Volume(), c.expectedVolume);
 
         EXPECT_EQ(rig.micMixer.ChangeEnv(777u), 0);
-        EXPECT_EQ(rig.micMixer.Volume(), 777u) << c.what;
-        EXPECT_EQ(rig.sim.ControlValues(0, 7), c.afterWrite) << c.what;
+        EXPECT_EQ(rig.micMixer.Volume(), 777u);
+        EXPECT_EQ(rig.sim.ControlValues(0, 7), c.afterWrite);
         for (const auto& call : rig.sim.CallLog()) {
             if (call.call == MixerCall::GetControlDetails ||
                 call.call == MixerCall::SetControlDetails) {
-                EXPECT_EQ(call.channels, 1u) << c.what;
-                EXPECT_EQ(call.result, MixerResult::NoError) << c.what;
+                EXPECT_EQ(call.channels, 1u);
+                EXPECT_EQ(call.result, MixerResult::NoError);
             }
         }
     }
@@ -148,6 +146,12 @@ TEST(MicMixerNotifications, OnlyTheMicrophoneLineOrVolumeReReadsTheVolume) {
     rig.Initialise();
     ASSERT_EQ(rig.micMixer.Volume(), 30000u);
 
+    // The mixer's answer to a write reports the written volume.
+    rig.micMixer.ChangeEnv(22222u);
+    ASSERT_EQ(rig.dispatcher.RunPending(), 1u);
+    EXPECT_EQ(rig.dialog.received, (std::vector<std::uint32_t>{kMicVolume}));
+    EXPECT_EQ(rig.micMixer.Volume(), 22222u);
+
     // Other controls change: the volume stays, and nothing is read for them.
     const std::uint32_t readsBefore = rig.sim.CallCount(MixerCall::GetControlDetails);
     rig.sim.SetControlValues(0, kMicMute, {1});
@@ -155,9 +159,9 @@ TEST(MicMixerNotifications, OnlyTheMicrophoneLineOrVolumeReReadsTheVolume) {
     rig.sim.ChangeLine(0, kLineInLine);
     rig.dispatcher.RunPending();
     EXPECT_EQ(rig.dialog.received,
-              (std::vector<std::uint32_t>{kMicMute, kLineInVolume, kLineInLine}));
+              (std::vector<std::uint32_t>{kMicVolume, kMicMute, kLineInVolume, kLineInLine}));
     EXPECT_EQ(rig.sim.CallCount(MixerCall::GetControlDetails), readsBefore);
-    EXPECT_EQ(rig.micMixer.Volume(), 30000u);
+    EXPECT_EQ(rig.micMixer.Volume(), 22222u);
 
     // Another program moves the microphone volume.
     rig.sim.SetControlValues(0, kMicVolume, {12000, 13000});
@@ -170,15 +174,6 @@ TEST(MicMixerNotifications, OnlyTheMicrophoneLineOrVolumeReReadsTheVolume) {
     EXPECT_EQ(rig.micMixer.Volume(), 12000u);
     rig.micMixer.ChangeEnv(platform::kNullMixer, kMicLine);
     EXPECT_EQ(rig.micMixer.Volume(), 500u);
-}
-
-TEST(MicMixerNotifications, TheMixersAnswerToAWriteReportsTheWrittenVolume) {
-    MicMixerRig rig(RecordingCard());
-    rig.Initialise();
-    rig.micMixer.ChangeEnv(22222u);
-    ASSERT_EQ(rig.dispatcher.RunPending(), 1u);
-    EXPECT_EQ(rig.dialog.received, (std::vector<std::uint32_t>{kMicVolume}));
-    EXPECT_EQ(rig.micMixer.Volume(), 22222u);
 }
 
 }  // namespace

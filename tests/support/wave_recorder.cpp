@@ -1,18 +1,18 @@
-#include "loop_recorder.h"
+#include "tests/support/wave_recorder.h"
 
-namespace winmm_test {
+namespace zav::test {
 
-using zav::platform::MmResult;
-using zav::platform::WaveHeader;
-using zav::platform::WaveInHandle;
-using zav::platform::WaveMessage;
+using platform::MmResult;
+using platform::WaveHeader;
+using platform::WaveInHandle;
+using platform::WaveMessage;
 
-LoopRecorder::LoopRecorder(zav::platform::WaveInApi& waveIn, std::uint32_t deviceId,
-                           const zav::platform::PcmWaveFormat& format, std::uint32_t bufferBytes,
-                           std::size_t bufferCount)
-    : waveIn_(waveIn),
-      deviceId_(deviceId),
+WaveRecorder::WaveRecorder(platform::AudioSystem& audio, const platform::PcmWaveFormat& format,
+                           std::uint32_t bufferBytes, std::size_t bufferCount,
+                           std::uint32_t deviceId)
+    : waveIn_(audio.WaveIn()),
       format_(format),
+      deviceId_(deviceId),
       data_(bufferCount, std::vector<std::uint8_t>(bufferBytes)) {
     for (std::vector<std::uint8_t>& data : data_) {
         WaveHeader& header = headers_.emplace_back();
@@ -21,19 +21,21 @@ LoopRecorder::LoopRecorder(zav::platform::WaveInApi& waveIn, std::uint32_t devic
     }
 }
 
-LoopRecorder::~LoopRecorder() {
+WaveRecorder::~WaveRecorder() {
     if (handle_)
         Finish();
 }
 
-MmResult LoopRecorder::Start() {
+MmResult WaveRecorder::Open() {
     if (const MmResult opened =
             waveIn_.Open(handle_, deviceId_, format_,
                          [this](WaveInHandle, WaveMessage message, WaveHeader* header) {
-                             if (message != WaveMessage::InData)
-                                 return;
                              std::lock_guard lock(mutex_);
-                             waiting_.push_back(header);
+                             notices_.push_back(message);
+                             if (message == WaveMessage::InData) {
+                                 waiting_.push_back(header);
+                                 --inDevice_;
+                             }
                              returned_.notify_all();
                          });
         opened != MmResult::NoError) {
@@ -44,27 +46,30 @@ MmResult LoopRecorder::Start() {
             prepared != MmResult::NoError) {
             return prepared;
         }
-        if (const MmResult added = waveIn_.AddBuffer(handle_, header); added != MmResult::NoError)
-            return added;
+        Queue(header);
     }
+    return MmResult::NoError;
+}
+
+MmResult WaveRecorder::Start() {
     return waveIn_.Start(handle_);
 }
 
-void LoopRecorder::TakeReturned(std::unique_lock<std::mutex>& lock) {
+void WaveRecorder::TakeReturned(std::unique_lock<std::mutex>& lock) {
     while (!waiting_.empty()) {
         WaveHeader* header = waiting_.front();
         waiting_.pop_front();
+        const bool requeue = requeue_;
         lock.unlock();
         const auto* first = reinterpret_cast<const std::int16_t*>(header->data);
         samples_.insert(samples_.end(), first, first + header->bytesRecorded / 2);
-        header->bytesRecorded = 0;
-        if (requeue_)
-            waveIn_.AddBuffer(handle_, *header);
+        if (requeue)
+            Queue(*header);  // clears bytesRecorded
         lock.lock();
     }
 }
 
-void LoopRecorder::Pump(std::chrono::milliseconds duration) {
+void WaveRecorder::Pump(std::chrono::milliseconds duration) {
     const auto deadline = std::chrono::steady_clock::now() + duration;
     std::unique_lock lock(mutex_);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -73,24 +78,41 @@ void LoopRecorder::Pump(std::chrono::milliseconds duration) {
     }
 }
 
-MmResult LoopRecorder::Finish() {
+MmResult WaveRecorder::Finish() {
     if (!handle_)
         return MmResult::InvalHandle;
     waveIn_.Stop(handle_);
     {
-        // The buffer being filled comes back with what it holds.
-        std::unique_lock lock(mutex_);
-        requeue_ = false;
-        TakeReturned(lock);
+        std::lock_guard lock(mutex_);
+        requeue_ = false;  // what comes back now is taken in, no longer handed back
     }
     waveIn_.Reset(handle_);
+    {
+        std::unique_lock lock(mutex_);
+        returned_.wait_for(lock, std::chrono::seconds(5), [this] { return inDevice_ == 0; });
+        TakeReturned(lock);
+    }
     for (WaveHeader& header : headers_)
         waveIn_.UnprepareHeader(handle_, header);
     const MmResult closed = waveIn_.Close(handle_);
-    std::unique_lock lock(mutex_);
-    TakeReturned(lock);  // every buffer is back once Close has returned
     handle_ = {};
     return closed;
 }
 
-}  // namespace winmm_test
+void WaveRecorder::Queue(WaveHeader& header) {
+    {
+        std::lock_guard lock(mutex_);
+        ++inDevice_;
+    }
+    if (waveIn_.AddBuffer(handle_, header) != MmResult::NoError) {
+        std::lock_guard lock(mutex_);
+        --inDevice_;
+    }
+}
+
+std::vector<WaveMessage> WaveRecorder::Notices() {
+    std::lock_guard lock(mutex_);
+    return notices_;
+}
+
+}  // namespace zav::test

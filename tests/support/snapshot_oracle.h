@@ -1,6 +1,6 @@
 #pragma once
-// What a MicEnv snapshot of SnapshotCard must hold, written down from the card's description,
-// and the stored bytes built from it without the code under test.
+// What a MicEnv snapshot must hold, written down from a card's description (SnapshotCard's
+// here), and the stored bytes built from it without the code under test.
 
 #include <cstdint>
 #include <vector>
