@@ -5,29 +5,10 @@
 
 namespace zav::platform::qt {
 
-namespace {
-
-// Keeps the stack of running windows right however the run ends.
-class RunningEntry {
-  public:
-    RunningEntry(std::vector<QtDialogWindow*>& running, QtDialogWindow* window)
-        : running_(running) {
-        running_.push_back(window);
-    }
-    ~RunningEntry() { running_.pop_back(); }
-    RunningEntry(const RunningEntry&) = delete;
-    RunningEntry& operator=(const RunningEntry&) = delete;
-
-  private:
-    std::vector<QtDialogWindow*>& running_;
-};
-
-}  // namespace
-
 int QtDialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handler) {
-    QWidget* owner = running_.empty() ? nullptr : running_.back();
+    QWidget* owner = running_.Innermost();
     QtDialogWindow window(dialog, handler, owner);
-    const RunningEntry entry(running_, &window);
+    const RunningDialogs<QtDialogWindow>::Entry entry(running_, &window);
     MarkStartPhase("window built");
 
     DialogSession& session = window.Session();

@@ -7,9 +7,9 @@
 // Thread: GUI.
 
 #include <functional>
-#include <vector>
 
 #include "platform/ui/dialog_runner.h"
+#include "platform/ui/running_dialogs.h"
 
 namespace zav::platform::qt {
 
@@ -25,7 +25,7 @@ class QtDialogRunner : public DialogRunner {
     void SetWindowObserver(WindowObserver observer) { observer_ = std::move(observer); }
 
   private:
-    std::vector<QtDialogWindow*> running_;
+    RunningDialogs<QtDialogWindow> running_;
     WindowObserver observer_;
 };
 

@@ -2,29 +2,11 @@
 
 namespace zav::platform::win32 {
 
-namespace {
-
-// Keeps the stack of running windows right however the run ends.
-class RunningEntry {
-  public:
-    RunningEntry(std::vector<Win32DialogWindow*>& running, Win32DialogWindow* window)
-        : running_(running) {
-        running_.push_back(window);
-    }
-    ~RunningEntry() { running_.pop_back(); }
-    RunningEntry(const RunningEntry&) = delete;
-    RunningEntry& operator=(const RunningEntry&) = delete;
-
-  private:
-    std::vector<Win32DialogWindow*>& running_;
-};
-
-}  // namespace
-
 int Win32DialogRunner::RunModal(const DialogTemplate& dialog, DialogHandler& handler) {
-    const HWND owner = running_.empty() ? nullptr : running_.back()->Handle();
+    Win32DialogWindow* running = running_.Innermost();
+    const HWND owner = running != nullptr ? running->Handle() : nullptr;
     Win32DialogWindow window(dialog, handler);
-    const RunningEntry entry(running_, &window);
+    const RunningDialogs<Win32DialogWindow>::Entry entry(running_, &window);
     return window.Run(owner, observer_);
 }
 

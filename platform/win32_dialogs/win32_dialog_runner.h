@@ -5,9 +5,8 @@
 //
 // Thread: dialog (the thread that runs the program's windows).
 
-#include <vector>
-
 #include "platform/ui/dialog_runner.h"
+#include "platform/ui/running_dialogs.h"
 #include "platform/win32_dialogs/win32_dialog_window.h"
 
 namespace zav::platform::win32 {
@@ -23,7 +22,7 @@ class Win32DialogRunner final : public DialogRunner {
     }
 
   private:
-    std::vector<Win32DialogWindow*> running_;
+    RunningDialogs<Win32DialogWindow> running_;
     Win32DialogWindow::Observer observer_;
 };
 
