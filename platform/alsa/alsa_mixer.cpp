@@ -58,8 +58,8 @@ class AlsaMixerDevices final : public MixerBackend {
         if (deviceId >= devices.size())
             return MixerResult::BadDeviceId;
         std::unique_ptr<AlsaMixerSession> opened;
-        const MixerResult result =
-            AlsaMixerSession::Open(devices[deviceId].name, std::move(report), opened);
+        const MixerResult result = AlsaMixerSession::Open(
+            devices[deviceId].name, devices[deviceId].cardName, std::move(report), opened);
         session = std::move(opened);
         return result;
     }

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/audio/wave_caps.h"
-
 namespace zav::platform::alsa {
 
 namespace {
@@ -34,7 +32,8 @@ ElementInfo Describe(snd_mixer_elem_t* element) {
 
 }  // namespace
 
-MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerChangeReport report,
+MixerResult AlsaMixerSession::Open(const std::string& deviceName, std::string cardName,
+                                   MixerChangeReport report,
                                    std::unique_ptr<AlsaMixerSession>& session) {
     session.reset();
     snd_mixer_t* opened = nullptr;
@@ -57,19 +56,6 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, MixerChangeRep
         elements.push_back(element);
         infos.push_back(Describe(element));
     }
-    std::string cardName = deviceName;
-    {
-        snd_ctl_t* ctl = nullptr;
-        CardInfoPtr info = NewCardInfo();
-        if (info && snd_ctl_open(&ctl, deviceName.c_str(), 0) >= 0) {
-            CtlPtr owned(ctl);
-            if (snd_ctl_card_info(ctl, info.get()) >= 0)
-                cardName = snd_ctl_card_info_get_name(info.get());
-        }
-    }
-    if (cardName.size() > kMaxProductNameLength)
-        cardName.resize(kMaxProductNameLength);
-
     CaptureLayout layout = PlanCaptureLayout(infos);
     layout.model.name = std::move(cardName);
     const bool watch = static_cast<bool>(report);

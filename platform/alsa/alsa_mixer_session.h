@@ -37,10 +37,12 @@ namespace zav::platform::alsa {
 
 class AlsaMixerSession final : public MixerSession {
   public:
-    // Opens the mixer device name ("default", "hw:0" ...) and reads its elements. With a
-    // report, starts watching for changes. Thread: dialog.
-    static MixerResult Open(const std::string& deviceName, MixerChangeReport report,
-                            std::unique_ptr<AlsaMixerSession>& session);
+    // Opens the mixer device name ("default", "hw:0" ...) and reads its elements; cardName is
+    // the name the device list read for it (each control device opened on a sound server is a
+    // connection of its own, so it is not opened again for the name). With a report, starts
+    // watching for changes. Thread: dialog.
+    static MixerResult Open(const std::string& deviceName, std::string cardName,
+                            MixerChangeReport report, std::unique_ptr<AlsaMixerSession>& session);
     // Stops watching and closes the device.
     ~AlsaMixerSession() override;
     AlsaMixerSession(const AlsaMixerSession&) = delete;

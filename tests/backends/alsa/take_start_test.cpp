@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,10 @@ using zav::platform::MmResult;
 constexpr unsigned kRate = 22050;
 constexpr std::size_t kHead = kRate / 5;   // the first 200 ms, checked in spans
 constexpr std::size_t kSpan = kRate / 50;  // 20 ms
+// A server's resampler starts from silence and shapes the first millisecond of a new stream
+// (by up to a tenth of a loud onset); older audio fills a whole quantum of 10 ms or more, which
+// the spans after this still catch.
+constexpr std::size_t kSettle = kRate / 500;  // 2 ms
 constexpr std::size_t kProbe = 1024;
 constexpr int kTaps = 7;  // the fitted filter: gain and a delay of a fraction of a sample
 constexpr int kTakes = 10;
@@ -158,13 +163,14 @@ TEST_F(TakeStartTest, EveryTakeBeginsWithTheSpeechHeardAfterItsStartAtTheSpeechs
         // Bit-exact servers leave no residual at all, and a resampler starting up differs by up to
         // 2 % of the speech for a few ms: allow 5 % of the speech (older audio differs by 100 %).
         const double allowed = std::max(residual, 0.05 * RmsOf(rest));
-        for (std::size_t span = 0; span < kHead; span += kSpan) {
-            const double differs = ResidualRms(looped, samples, fit, span, span + kSpan);
+        for (std::size_t span = kSettle; span < kHead; span += kSpan) {
+            const std::size_t end = std::min(span + kSpan, kHead);
+            const double differs = ResidualRms(looped, samples, fit, span, end);
             worstRatio = std::max(worstRatio, differs / allowed);
             EXPECT_LE(differs, 4 * allowed)
-                << "take " << take << ": " << span * 1000 / kRate << " ms to "
-                << (span + kSpan) * 1000 / kRate << " ms differ from the speech by " << differs
-                << " (RMS) against " << residual << " over the rest of the take";
+                << "take " << take << ": " << span * 1000 / kRate << " ms to " << end * 1000 / kRate
+                << " ms differ from the speech by " << differs << " (RMS) against " << residual
+                << " over the rest of the take";
         }
         const std::span<const std::int16_t> heard(looped.data() + lag + kHead, rest.size());
         const double gain = 20 * std::log10(RmsOf(rest) / RmsOf(heard));
