@@ -49,7 +49,8 @@ AlsaPcmPump::AlsaPcmPump(WaveStream& stream, PcmPtr pcm, const PcmSettings& sett
         const unsigned channels = std::max(geometry_.deviceChannels, settings_.channels);
         scratch_.resize(frames * settings_.frameBytes / settings_.channels * channels);
     }
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_.Start(
+        mutex_, [this] { Wake(); }, [this] { Run(); });
 }
 
 AlsaPcmPump::~AlsaPcmPump() {
@@ -57,14 +58,7 @@ AlsaPcmPump::~AlsaPcmPump() {
 }
 
 void AlsaPcmPump::Shutdown() {
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        {
-            std::lock_guard lock(mutex_);
-            Wake();
-        }
-        thread_.join();
-    }
+    thread_.Stop();
     // The device thread has gone and the stream is closing: nobody else touches the device.
     if (pcm_) {
         snd_pcm_drop(pcm_.get());
@@ -115,18 +109,18 @@ void AlsaPcmPump::Wake() {
     wake_.Signal();
 }
 
-void AlsaPcmPump::Run(std::stop_token stop) {
+void AlsaPcmPump::Run() {
     // Named so that per-thread figures (top -H, /proc/PID/task) tell the pumps apart.
     pthread_setname_np(pthread_self(),
                        direction_ == PcmDirection::Capture ? "zav-capture" : "zav-playback");
     std::unique_lock lock(mutex_);
-    while (!stop.stop_requested()) {
+    while (!thread_.StopRequested()) {
         if (WantsDeviceLocked()) {
             TransferLocked();
             if (WantsDeviceLocked())
                 WaitForDeviceLocked(lock);
         } else {
-            changed_.wait(lock, stop, [this] { return WantsDeviceLocked(); });
+            changed_.wait(lock, [this] { return WantsDeviceLocked() || thread_.StopRequested(); });
         }
     }
 }

@@ -3,7 +3,7 @@
 // wave core holds for the stream and the device. The wave calls, the buffer rules and the
 // callbacks are the core's (platform/audio/wave_core.h).
 //
-// Threads. Each pump has a device thread (std::jthread) that, while the stream needs the
+// Threads. Each pump has a device thread (StoppableThread) that, while the stream needs the
 // device, moves samples and waits in poll() for the device or a wake-up. Every ALSA call on
 // the PCM is made with the core's mutex held, so the device is never used by two threads at
 // once; only poll() runs without it.
@@ -30,6 +30,7 @@
 #include "platform/alsa/alsa_pcm_format.h"
 #include "platform/alsa/wake_event.h"
 #include "platform/audio/wave_core.h"
+#include "platform/threads/stoppable_thread.h"
 
 namespace zav::platform::alsa {
 
@@ -60,7 +61,7 @@ class AlsaPcmPump final : public WavePump {
         Stop,     // nothing more to do now, or the device has failed
     };
 
-    void Run(std::stop_token stop);
+    void Run();
     bool Failed() const { return stream_.State() == StreamState::Failed; }
     bool WantsDeviceLocked() const;
     void WaitForDeviceLocked(std::unique_lock<std::mutex>& lock);
@@ -88,13 +89,13 @@ class AlsaPcmPump final : public WavePump {
     const PcmGeometry geometry_;
     AlsaErrorLog& errors_;
 
-    std::condition_variable_any changed_;
+    std::condition_variable changed_;
     WakeEvent wake_;
     PcmPtr pcm_;
     std::vector<std::uint8_t> scratch_;  // capture: where samples go while no buffer waits
     int recoveries_ = 0;                 // recoveries since the last successful transfer
     std::vector<pollfd> pollFds_;        // the device thread's
-    std::jthread thread_;                // last: starts once everything above exists
+    StoppableThread thread_;             // last: starts once everything above exists
 };
 
 }  // namespace zav::platform::alsa

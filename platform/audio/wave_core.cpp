@@ -310,14 +310,7 @@ WaveCore::WaveCore(WaveDevices& inputs, WaveDevices& outputs, WaveCoreOptions op
       waveOut_(std::make_unique<OutFacade>(*this)) {}
 
 WaveCore::~WaveCore() {
-    if (deliveryThread_.joinable()) {
-        deliveryThread_.request_stop();
-        {
-            std::lock_guard lock(mutex_);
-            changed_.notify_all();
-        }
-        deliveryThread_.join();
-    }
+    deliveryThread_.Stop();
     std::vector<std::unique_ptr<WavePump>> left;
     {
         std::lock_guard lock(mutex_);
@@ -357,16 +350,19 @@ void WaveCore::SetBackgroundDelivery(bool background) {
 
 void WaveCore::StartDeliveryThread() {
     std::lock_guard lock(mutex_);
-    if (deliveryThread_.joinable())
+    if (deliveryThread_.Running())
         return;
     backgroundDelivery_ = true;
-    deliveryThread_ = std::jthread([this](std::stop_token stop) { DeliveryLoop(stop); });
+    deliveryThread_.Start(
+        mutex_, [this] { changed_.notify_all(); }, [this] { DeliveryLoop(); });
 }
 
-void WaveCore::DeliveryLoop(std::stop_token stop) {
+void WaveCore::DeliveryLoop() {
     std::unique_lock lock(mutex_);
-    while (!stop.stop_requested()) {
-        changed_.wait(lock, stop, [this] { return !pending_.empty() && !running_; });
+    while (!deliveryThread_.StopRequested()) {
+        changed_.wait(lock, [this] {
+            return deliveryThread_.StopRequested() || (!pending_.empty() && !running_);
+        });
         DeliverPending(lock);
     }
 }

@@ -48,6 +48,7 @@
 #include "platform/audio/wave_message.h"
 #include "platform/audio/wave_out.h"
 #include "platform/audio/wave_result.h"
+#include "platform/threads/stoppable_thread.h"
 
 namespace zav::platform {
 
@@ -309,7 +310,7 @@ class WaveCore {
     bool HandleQuiet(WaveDirection direction, std::uint32_t handle) const;
     void DrainHandle(std::unique_lock<std::mutex>& lock, WaveDirection direction,
                      std::uint32_t handle);
-    void DeliveryLoop(std::stop_token stop);
+    void DeliveryLoop();
 
     // The calls, for either direction.
     std::uint32_t GetNumDevs(WaveDirection direction);
@@ -334,7 +335,7 @@ class WaveCore {
     WaveCoreOptions options_;
 
     mutable std::mutex mutex_;
-    std::condition_variable_any changed_;  // callbacks queued or made, streams closing
+    std::condition_variable changed_;  // callbacks queued or made, streams closing
     StreamTable inputs_;
     StreamTable outputs_;
     std::uint32_t nextHandle_ = 1;  // never reused
@@ -344,7 +345,7 @@ class WaveCore {
 
     std::unique_ptr<InFacade> waveIn_;
     std::unique_ptr<OutFacade> waveOut_;
-    std::jthread deliveryThread_;  // last: stops before the rest goes
+    StoppableThread deliveryThread_;  // last: stops before the rest goes
 };
 
 }  // namespace zav::platform

@@ -2,25 +2,27 @@
 
 namespace zav::platform::sim {
 
-DialogThread::DialogThread() : thread_([this](std::stop_token stop) { Loop(stop); }) {}
+DialogThread::DialogThread() {
+    thread_.Start(
+        mutex_, [this] { posted_.notify_all(); }, [this] { Loop(); });
+}
 
 DialogThread::~DialogThread() {
-    thread_.request_stop();
-    thread_.join();
+    thread_.Stop();
 }
 
 bool DialogThread::OnDialogThread() const {
-    return std::this_thread::get_id() == thread_.get_id();
+    return std::this_thread::get_id() == thread_.Id();
 }
 
 void DialogThread::Flush() {
     static_cast<void>(Send([] {}));  // refused only inside a callback, where it is reported
 }
 
-void DialogThread::Loop(std::stop_token stop) {
+void DialogThread::Loop() {
     std::unique_lock lock(mutex_);
     while (true) {
-        posted_.wait(lock, stop, [this] { return HasTasks(); });
+        posted_.wait(lock, [this] { return HasTasks() || thread_.StopRequested(); });
         if (!RunOne(lock))
             return;  // stop requested and nothing left to run
     }

@@ -6,9 +6,8 @@
 // Thread: Post, Send, OnDialogThread and Flush from any thread; the destructor not from the
 // loop's own thread.
 
-#include <thread>
-
 #include "platform/testing/task_queue_dispatcher.h"
+#include "platform/threads/stoppable_thread.h"
 
 namespace zav::platform::sim {
 
@@ -25,9 +24,9 @@ class DialogThread final : public TaskQueueDispatcher {
     void Flush();
 
   private:
-    void Loop(std::stop_token stop);
+    void Loop();
 
-    std::jthread thread_;  // starts after the queue exists, joins before it goes
+    StoppableThread thread_;  // starts after the queue exists, joins before it goes
 };
 
 }  // namespace zav::platform::sim

@@ -79,18 +79,16 @@ void SimMultimediaTimer::StartThreads() {
         return;
     const RealTimeOrigin origin{std::chrono::steady_clock::now(), events_.NowMicros()};
     settings_.realTime = origin;
-    thread_ =
-        std::jthread([this, origin](std::stop_token stop) { events_.RunInRealTime(stop, origin); });
+    events_.StartRealTime(thread_, origin);
 }
 
 void SimMultimediaTimer::StopThreads() {
-    std::jthread thread;
     {
         std::lock_guard lock(settingsMutex_);
         settings_.realTime.reset();
-        thread = std::move(thread_);
     }
     // Joined without the lock: a callback still running may call SetEvent.
+    thread_.Stop();
 }
 
 std::optional<PeriodicEventInfo> SimMultimediaTimer::FindEvent(TimerEventId event) const {

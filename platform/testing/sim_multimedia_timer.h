@@ -18,10 +18,10 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "platform/testing/sim_clock.h"
+#include "platform/threads/stoppable_thread.h"
 #include "platform/timer/multimedia_timer.h"
 #include "platform/timer/period_requests.h"
 #include "platform/timer/periodic_events.h"
@@ -87,7 +87,7 @@ class SimMultimediaTimer final : public MultimediaTimer, public SimClock::Part {
     Settings settings_;
     PeriodRequests periods_;
     PeriodicEvents events_;
-    std::jthread thread_;  // last: stops and joins before the events go
+    StoppableThread thread_;  // last: stops and joins before the events go
 };
 
 }  // namespace zav::platform::sim

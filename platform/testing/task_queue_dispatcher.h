@@ -38,7 +38,7 @@ class TaskQueueDispatcher : public Dispatcher {
     std::size_t TaskCount() const { return tasks_.size(); }  // needs mutex_ held
 
     mutable std::mutex mutex_;
-    std::condition_variable_any posted_;
+    std::condition_variable posted_;
 
   private:
     std::deque<Task> tasks_;

@@ -70,17 +70,25 @@ void PeriodicEvents::Deliver(std::uint64_t nowMicros, LateTicks lateTicks) {
     DeliverLocked(lock, nowMicros, lateTicks);
 }
 
-void PeriodicEvents::RunInRealTime(std::stop_token stop, RealTimeOrigin origin) {
+void PeriodicEvents::StartRealTime(StoppableThread& thread, RealTimeOrigin origin) {
+    thread.Start(
+        mutex_, [this] { eventsChanged_.notify_all(); },
+        [this, &thread, origin] { RunInRealTime(thread, origin); });
+}
+
+void PeriodicEvents::RunInRealTime(const StoppableThread& thread, RealTimeOrigin origin) {
     std::unique_lock lock(mutex_);
-    while (!stop.stop_requested()) {
+    while (!thread.StopRequested()) {
         DeliverLocked(lock, origin.MicrosAt(std::chrono::steady_clock::now()),
                       LateTicks::SkipMissed);
         const std::uint64_t seen = changes_;
-        const auto changed = [this, seen] { return changes_ != seen; };
+        const auto wake = [this, &thread, seen] {
+            return changes_ != seen || thread.StopRequested();
+        };
         if (const std::optional<std::uint64_t> due = NextDueLocked())
-            eventsChanged_.wait_until(lock, stop, origin.TimeAt(*due), changed);
+            eventsChanged_.wait_until(lock, origin.TimeAt(*due), wake);
         else
-            eventsChanged_.wait(lock, stop, changed);
+            eventsChanged_.wait(lock, wake);
     }
 }
 

@@ -5,10 +5,11 @@
 // is called by the deliverer itself (from inside a callback).
 //
 // Who delivers, and against which time, is the owner's choice: a test passes its manual time
-// to Deliver; a real timer thread calls RunInRealTime, which maps the axis onto steady_clock.
+// to Deliver; a real timer thread, started by StartRealTime on a thread the owner keeps, maps
+// the axis onto steady_clock.
 //
 // Thread: every method from any thread, except as noted. A callback may call Add and Kill
-// (its own event included), never Deliver or RunInRealTime.
+// (its own event included), never Deliver or StartRealTime.
 
 #include <chrono>
 #include <condition_variable>
@@ -17,10 +18,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <thread>
 #include <vector>
 
+#include "platform/threads/stoppable_thread.h"
 #include "platform/timer/multimedia_timer.h"
 
 namespace zav::platform {
@@ -68,9 +69,11 @@ class PeriodicEvents {
     // nowMicros. A call from inside a callback does nothing; a call while another thread
     // delivers waits for it first.
     void Deliver(std::uint64_t nowMicros, LateTicks lateTicks);
-    // Delivers in real time until stop is requested, waking at each deadline and whenever an
-    // event is added or killed. Late ticks skip what they missed.
-    void RunInRealTime(std::stop_token stop, RealTimeOrigin origin);
+    // Starts thread delivering in real time until the owner stops it, waking at each deadline
+    // and whenever an event is added or killed. Late ticks skip what they missed. Throws
+    // std::system_error when the host gives no thread. thread.Stop() returns once a running
+    // callback has returned; it must not run while thread is stopped or while this object goes.
+    void StartRealTime(StoppableThread& thread, RealTimeOrigin origin);
 
     // The earliest deadline of a running event.
     std::optional<std::uint64_t> NextDueMicros() const;
@@ -91,6 +94,7 @@ class PeriodicEvents {
     };
     using Events = std::map<TimerEventId, Event>;
 
+    void RunInRealTime(const StoppableThread& thread, RealTimeOrigin origin);
     // All of these need mutex_ held.
     void DeliverLocked(std::unique_lock<std::mutex>& lock, std::uint64_t nowMicros,
                        LateTicks lateTicks);
@@ -102,7 +106,7 @@ class PeriodicEvents {
 
     mutable std::mutex mutex_;
     // Wakes a real-time deliverer when the events change.
-    std::condition_variable_any eventsChanged_;
+    std::condition_variable eventsChanged_;
     // Wakes a Kill (or a second deliverer) when a callback or a delivery has finished.
     std::condition_variable callbackDone_;
     Events events_;

@@ -34,11 +34,10 @@ TimerResult ThreadTimer::KillEvent(TimerEventId event) {
 
 bool ThreadTimer::EnsureThread() {
     std::lock_guard lock(threadMutex_);
-    if (thread_.joinable())
+    if (thread_.Running())
         return true;
     try {
-        thread_ =
-            std::jthread([this](std::stop_token stop) { events_.RunInRealTime(stop, origin_); });
+        events_.StartRealTime(thread_, origin_);
         return true;
     } catch (const std::system_error&) {
         return false;  // a later SetEvent tries again

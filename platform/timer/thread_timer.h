@@ -10,8 +10,8 @@
 
 #include <cstdint>
 #include <mutex>
-#include <thread>
 
+#include "platform/threads/stoppable_thread.h"
 #include "platform/timer/multimedia_timer.h"
 #include "platform/timer/period_requests.h"
 #include "platform/timer/periodic_events.h"
@@ -50,7 +50,8 @@ class ThreadTimer final : public MultimediaTimer {
     PeriodRequests periods_;
     PeriodicEvents events_;
     std::mutex threadMutex_;
-    std::jthread thread_;  // last: stops and joins before the events go; set under threadMutex_
+    StoppableThread
+        thread_;  // last: stops and joins before the events go; started under threadMutex_
 };
 
 }  // namespace zav::platform
