@@ -68,7 +68,8 @@ MixerResult AlsaMixerSession::Open(const std::string& deviceName, std::string ca
     }
     if (watch) {
         AlsaMixerSession* self = made.get();
-        made->watcher_ = std::jthread([self](std::stop_token stop) { self->Watch(stop); });
+        made->watcher_.Start(
+            made->mutex_, [self] { self->wake_.Signal(); }, [self] { self->Watch(); });
     }
     session = std::move(made);
     return MixerResult::NoError;
@@ -78,11 +79,7 @@ AlsaMixerSession::AlsaMixerSession(MixerPtr mixer, CaptureLayout layout, MixerCh
     : mixer_(std::move(mixer)), layout_(std::move(layout)), report_(std::move(report)) {}
 
 AlsaMixerSession::~AlsaMixerSession() {
-    if (watcher_.joinable()) {
-        watcher_.request_stop();
-        wake_.Signal();
-        watcher_.join();
-    }
+    watcher_.Stop();
     std::lock_guard lock(mutex_);
     mixer_.reset();
 }
@@ -259,23 +256,24 @@ void AlsaMixerSession::CatchUpLocked() {
         Report(MixerChange::Control, id);
 }
 
-void AlsaMixerSession::Watch(std::stop_token stop) {
+void AlsaMixerSession::Watch() {
     std::vector<pollfd> fds;
-    while (!stop.stop_requested()) {
+    while (true) {
         {
             std::lock_guard lock(mutex_);
-            if (lost_)
+            if (lost_ || watcher_.StopRequested())
                 return;
             DescriptorsLocked(fds);
         }
         fds.push_back(pollfd{wake_.Fd(), POLLIN, 0});
         ::poll(fds.data(), fds.size(), kWatchTimeoutMs);  // only a wake-up
-        if (stop.stop_requested())
-            return;
+        // Cleared before the flag is read: a stop's wake-up is never lost, it is read below.
         wake_.Clear();
         // Looks again under the lock: the dialog thread may have taken the events in meanwhile,
         // and on a card, reading events that are no longer there would block.
         std::lock_guard lock(mutex_);
+        if (watcher_.StopRequested())
+            return;
         CatchUpLocked();
     }
 }

@@ -3,7 +3,7 @@
 // as the host's model (alsa_mixer_layout.h), the control values read and written through the
 // simple element calls, and the watch for changes made by any other program.
 //
-// Threads. The Mixer calls run on the dialog thread. A watcher thread (std::jthread) waits on
+// Threads. The Mixer calls run on the dialog thread. A watcher thread (StoppableThread) waits on
 // the mixer's poll descriptors; when they signal, it lets ALSA take in the events, re-reads
 // every control's values (events do not reliably name what changed), and reports a control
 // change (MixerChangeReport) for each control whose values differ from the last ones seen.
@@ -23,7 +23,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/alsa/alsa_error.h"
@@ -32,6 +31,7 @@
 #include "platform/alsa/alsa_volume_scale.h"
 #include "platform/alsa/wake_event.h"
 #include "platform/mixer/mixer_core.h"
+#include "platform/threads/stoppable_thread.h"
 
 namespace zav::platform::alsa {
 
@@ -81,7 +81,7 @@ class AlsaMixerSession final : public MixerSession {
     // Takes in, without waiting, what changed since the last look and reports it; the value
     // calls start with it, so they never read values older than the server's. mutex_ held.
     void CatchUpLocked();
-    void Watch(std::stop_token stop);
+    void Watch();
     static int OnElementEvent(snd_mixer_elem_t* element, unsigned int mask);
 
     mutable std::mutex mutex_;
@@ -92,7 +92,7 @@ class AlsaMixerSession final : public MixerSession {
     std::map<std::uint32_t, std::vector<std::uint32_t>> lastValues_;  // by control id
     bool lost_ = false;
     WakeEvent wake_;
-    std::jthread watcher_;  // last: stops and joins before the rest goes
+    StoppableThread watcher_;  // last: stops and joins before the rest goes
 };
 
 }  // namespace zav::platform::alsa

@@ -335,19 +335,15 @@ void SimSoundCard::StartThreads(std::chrono::milliseconds period, double speed) 
         threaded_ = true;
     }
     core_.SetBackgroundDelivery(true);
-    thread_ = std::jthread(
-        [this, period, speed](std::stop_token stop) { ThreadLoop(stop, period, speed); });
+    thread_.Start(
+        core_.Mutex(), [this] { core_.NotifyChanged(); },
+        [this, period, speed] { ThreadLoop(period, speed); });
 }
 
 void SimSoundCard::StopThreads() {
-    if (!thread_.joinable())
+    if (!thread_.Running())
         return;
-    thread_.request_stop();
-    {
-        std::lock_guard lock(core_.Mutex());
-        core_.NotifyChanged();
-    }
-    thread_.join();
+    thread_.Stop();
     {
         std::lock_guard lock(core_.Mutex());
         threaded_ = false;
@@ -356,12 +352,11 @@ void SimSoundCard::StopThreads() {
     core_.SetBackgroundDelivery(false);
 }
 
-void SimSoundCard::ThreadLoop(std::stop_token stop, std::chrono::milliseconds period,
-                              double speed) {
+void SimSoundCard::ThreadLoop(std::chrono::milliseconds period, double speed) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
     std::unique_lock lock(core_.Mutex());
-    while (!stop.stop_requested()) {
+    while (!thread_.StopRequested()) {
         core_.WaitForWork(lock, period);
         const Clock::time_point now = Clock::now();
         const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now - last);

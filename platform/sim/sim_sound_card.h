@@ -25,7 +25,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/audio/audio_system.h"
@@ -35,6 +34,7 @@
 #include "platform/sim/rule_violation.h"
 #include "platform/sim/sim_call.h"
 #include "platform/sim/sim_clock_part.h"
+#include "platform/threads/stoppable_thread.h"
 
 namespace zav::platform::sim {
 
@@ -149,7 +149,7 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
     void AdvanceLocked(std::uint64_t micros);
     void RecordInto(InputPump& pump, std::uint64_t frames);
     void PlayFrom(OutputPump& pump, std::uint64_t micros);
-    void ThreadLoop(std::stop_token stop, std::chrono::milliseconds period, double speed);
+    void ThreadLoop(std::chrono::milliseconds period, double speed);
 
     MmResult HoldSetCooperativeLevel();
     void ReleaseHold();
@@ -175,7 +175,7 @@ class SimSoundCard final : public AudioSystem, public SimClockPart {
     Devices inputDevices_{*this, WaveDirection::In};
     Devices outputDevices_{*this, WaveDirection::Out};
     WaveCore core_;
-    std::jthread thread_;
+    StoppableThread thread_;
 };
 
 }  // namespace zav::platform::sim

@@ -1,6 +1,8 @@
 #pragma once
-// A worker thread whose loop waits on a condition variable under its owner's mutex, ended by a
-// flag that the loop reads under that mutex.
+// A worker thread of a device, a timer or a dispatcher: its loop waits (on a condition variable
+// under its owner's mutex, or in poll() or on an event with a wake-up) and works under that
+// mutex. It is ended by a flag that the loop reads under the mutex, and a wake-up sent with
+// the flag: every worker thread in the programs is one of these.
 //
 // Not std::jthread with condition_variable_any::wait(lock, stop_token, pred): that wait
 // registers a std::stop_callback, and where atomic waits have no futex (libstdc++ 12 on
@@ -26,8 +28,8 @@ class StoppableThread {
     StoppableThread(const StoppableThread&) = delete;
     StoppableThread& operator=(const StoppableThread&) = delete;
 
-    // Runs loop on a new thread. wake, called with mutex held, must wake every wait of the loop
-    // on mutex. Throws std::system_error when the host gives no thread. Not while one runs.
+    // Runs loop on a new thread. wake, called with mutex held, must end every wait of the loop.
+    // Throws std::system_error when the host gives no thread. Not while one runs.
     void Start(std::mutex& mutex, std::function<void()> wake, std::function<void()> loop);
     // Sets the flag and wakes the loop, both under the mutex, then waits for the loop to return.
     // Does nothing when no worker runs.

@@ -40,7 +40,9 @@ MmResult WinmmWavePump::Open(WaveStream& stream, std::uint32_t deviceId, const W
         if (const MmResult queued = made->QueueRingLocked(); queued != MmResult::NoError)
             return queued;  // the pump's destructor takes the buffers back and closes
     }
-    made->thread_ = std::jthread([pump = made.get()](std::stop_token stop) { pump->Run(stop); });
+    WinmmWavePump* self = made.get();
+    made->thread_.Start(
+        made->mutex_, [self] { self->wake_.Signal(); }, [self] { self->Run(); });
     pump = std::move(made);
     return MmResult::NoError;
 }
@@ -82,11 +84,7 @@ MmResult WinmmWavePump::QueueRingLocked() {
 }
 
 void WinmmWavePump::Shutdown() {
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        wake_.Signal();
-        thread_.join();
-    }
+    thread_.Stop();
     // The device thread has gone and the stream is closing: nobody else touches the device.
     if (device_) {
         device_->Reset();
@@ -143,13 +141,13 @@ void WinmmWavePump::Wake() {
     wake_.Signal();
 }
 
-void WinmmWavePump::Run(std::stop_token stop) {
+void WinmmWavePump::Run() {
     const HANDLE events[] = {done_->Get(), wake_.Get()};
-    while (!stop.stop_requested()) {
+    while (true) {
         ::WaitForMultipleObjects(2, events, FALSE, kWaitMs);
         std::lock_guard lock(mutex_);
-        if (stop.stop_requested())
-            break;
+        if (thread_.StopRequested())
+            return;
         TransferLocked();
     }
 }

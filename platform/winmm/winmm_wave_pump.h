@@ -5,7 +5,7 @@
 // (platform/audio/wave_core.h); the program's own headers never reach the device.
 //
 // Threads. The device's function callback only signals an event. Each pump has a device thread
-// (std::jthread) that waits for that event or a wake-up, then, with the core's mutex held,
+// (StoppableThread) that waits for that event or a wake-up, then, with the core's mutex held,
 // takes in the device buffers that came back and hands out new ones. Every call on the device
 // is made with the core's mutex held, so the device is never used by two threads at once.
 //
@@ -28,10 +28,10 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/audio/wave_core.h"
+#include "platform/threads/stoppable_thread.h"
 #include "platform/winmm/win_handles.h"
 #include "platform/winmm/winmm_wave_device.h"
 
@@ -66,7 +66,7 @@ class WinmmWavePump final : public WavePump {
                   std::unique_ptr<WinmmWaveDevice> device, std::uint32_t chunkBytes);
     // Capture: prepares and queues the whole ring. False when the device refuses.
     MmResult QueueRingLocked();
-    void Run(std::stop_token stop);
+    void Run();
     bool Failed() const { return stream_.State() == StreamState::Failed; }
 
     // The transfer (winmm_wave_transfer.cpp). All with the core's mutex held.
@@ -90,7 +90,7 @@ class WinmmWavePump final : public WavePump {
     std::deque<std::size_t> inDevice_;  // ring indices, in the order the device returns them
     std::vector<std::size_t> idle_;     // playback: ring indices free to be written
     std::uint64_t positionBase_ = 0;    // playback: the device's count at the last reset
-    std::jthread thread_;               // last: starts once everything above exists
+    StoppableThread thread_;            // last: starts once everything above exists
 };
 
 }  // namespace zav::platform::winmm
